@@ -1,0 +1,53 @@
+// glWindow.cpp -- one real GL context per test process, in a plain GLUT window
+#include "support/glWindow.h"
+
+#include "app/application.h"
+#include "app/input.h"
+#include "scene/generator.h"
+#include "scene/sceneStore.h"
+
+#include <GL/glut.h>
+#include <cstdio>
+#include <cstdlib>
+
+void useGlWindow(int width, int height) {
+    static int window = 0;
+    if (window == 0) {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            std::fprintf(stderr, "this test needs an X server: run it under tests/rig/xrun\n");
+            std::exit(2);
+        }
+        int argc = 1;
+        char name[] = "tarvik-test";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(width, height);
+        window = glutCreateWindow("tarvik-test");
+        glFrontFace(GL_CCW);
+    } else {
+        glutReshapeWindow(width, height);
+    }
+    setScreenValues(width, height);
+}
+
+void freshScene(unsigned seed) {
+    seedGenerator(seed);
+    Phase = 0;
+    paused = 0;
+    quitRequested = -1;
+    resetPointer();
+    resetScene();
+}
+
+unsigned drainGlErrors() {
+    GLenum first = GL_NO_ERROR;
+    for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
+        if (first == GL_NO_ERROR) {
+            first = e;
+        }
+    }
+    return first;
+}
