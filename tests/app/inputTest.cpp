@@ -1,0 +1,258 @@
+// inputTest.cpp -- the key table, the twelve mouse rows in order, and the drag tracker
+#include "app/input.h"
+#include "assembly/dealing.h"
+#include "app/application.h"
+#include "scene/generator.h"
+#include "scene/sceneStore.h"
+#include "support/glWindow.h"
+#include "support/tempDir.h"
+
+#include <GL/glut.h>
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every scalar a key or a click may change, to show that an event changed nothing else.
+struct Scalars {
+    std::int32_t phase, elementCount, paused, quitRequested, captureArmed, dragging, burstDistance;
+    float dealInterval, diagramSpeed;
+    std::uint32_t generator;
+    bool operator==(const Scalars&) const = default;
+};
+
+Scalars scalars() {
+    return {Phase,    elementCount,  paused,       quitRequested, captureArmed,
+            dragging, burstDistance, dealInterval, diagramSpeed,  generatorState()};
+}
+
+void leftPress(int x = 640, int y = 512) {
+    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
+}
+void leftRelease(int x = 640, int y = 512) {
+    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
+}
+void rightPress() {
+    onMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 640, 512);
+}
+
+class Input : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        useGlWindow();
+        freshScene(5);
+    }
+};
+
+} // namespace
+
+TEST_F(Input, SpaceTogglesThePauseInAnyPhase) {
+    for (int phase = 1; phase <= 9; ++phase) {
+        Phase = phase;
+        onKeyboard(' ', 0, 0);
+        EXPECT_EQ(paused, 1);
+        onKeyboard(' ', 0, 0);
+        EXPECT_EQ(paused, 0);
+    }
+}
+
+TEST_F(Input, PlusAndMinusScaleTheDealIntervalInSinglePrecision) {
+    onKeyboard('+', 0, 0);
+    EXPECT_EQ(dealInterval, static_cast<float>(1000.0 / 1.5));
+    onKeyboard('-', 0, 0);
+    EXPECT_EQ(dealInterval, static_cast<float>(static_cast<float>(1000.0 / 1.5) * 1.5));
+    for (int i = 0; i < 300; ++i) {
+        onKeyboard('-', 0, 0);
+    }
+    EXPECT_TRUE(std::isinf(dealInterval)) << "the interval has no bound of its own";
+}
+
+TEST_F(Input, GFillsThePoolAtThePointer) {
+    onMotion(halfWidth + 200, halfHeight - 100);
+    onKeyboard('g', 0, 0);
+    EXPECT_EQ(elementCount, 64);
+    EXPECT_FLOAT_EQ(elements[63].start.x, 1.0f);
+    EXPECT_FLOAT_EQ(elements[63].start.y, 0.5f);
+}
+
+TEST_F(Input, UnlistedKeysAndUpperCaseLettersDoNothing) {
+    const Scalars before = scalars();
+    TempDir dir;
+    std::filesystem::create_directory("tarvikImages");
+    for (const unsigned char key :
+         std::initializer_list<unsigned char>{'G', 'S', 'a', 'q', '\r', '0', '=', '_', 255}) {
+        onKeyboard(key, 10, 10);
+        EXPECT_EQ(scalars(), before) << "key " << static_cast<int>(key);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty("tarvikImages"));
+}
+
+TEST_F(Input, SWritesTestPngInEveryPhase) {
+    TempDir dir;
+    std::filesystem::create_directory("tarvikImages");
+    for (int phase = 1; phase <= 9; ++phase) {
+        Phase = phase;
+        std::filesystem::remove("tarvikImages/test.png");
+        onKeyboard('s', 0, 0);
+        EXPECT_TRUE(std::filesystem::exists("tarvikImages/test.png")) << "phase " << phase;
+    }
+    EXPECT_TRUE(std::filesystem::exists("tarvikImages/tarvik01.html"));
+}
+
+TEST_F(Input, EscapeEndsTheProgramWithCodeZero) {
+    EXPECT_EXIT(onKeyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Input, MotionIsRelativeToTheCentreAndMeasuresTheDragOnlyWhileDragging) {
+    onMotion(100, 900);
+    EXPECT_EQ(pointerX, 100 - halfWidth);
+    EXPECT_EQ(pointerY, 900 - halfHeight);
+    EXPECT_EQ(dragDX, 0);
+    leftPress(300, 400);
+    EXPECT_EQ(dragging, 1);
+    onMotion(250, 410);
+    EXPECT_EQ(dragDX, 50);
+    EXPECT_EQ(dragDY, -10);
+    leftRelease(250, 410);
+    EXPECT_EQ(dragging, 0);
+    EXPECT_EQ(dragDX, 0);
+    EXPECT_EQ(dragDY, 0);
+    EXPECT_EQ(dragStartX, 0);
+    EXPECT_EQ(dragStartY, 0);
+}
+
+TEST_F(Input, ADragOfExactlySixHundredPixelsDoesNotEndTheProgram) {
+    leftPress(100, 100);
+    onMotion(460, 580); // 360 by 480: exactly 600
+    leftRelease(460, 580);
+    EXPECT_EQ(quitRequested, -1);
+    leftPress(100, 100);
+    onMotion(700, 100);
+    onMotion(100, 101); // measured to the last motion, not the farthest
+    leftRelease(700, 100);
+    EXPECT_EQ(quitRequested, -1);
+}
+
+TEST_F(Input, ADragOfSixHundredAndOnePixelsEndsTheProgramWithCodeZero) {
+    leftPress(100, 100);
+    onMotion(701, 100);
+    EXPECT_EXIT(leftRelease(701, 100), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Input, AHugeDragEndsTheProgramInsteadOfOverflowing) {
+    leftPress(-40000, -40000);
+    onMotion(40000, 40000);
+    EXPECT_EXIT(leftRelease(0, 0), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Input, EveryLeftPressAddsAOneAndStartsADragAndRightPressesAddZeros) {
+    onMotion(halfWidth - 200, halfHeight);
+    leftPress(10, 20);
+    EXPECT_EQ(dragging, 1);
+    EXPECT_EQ(dragStartX, 10);
+    leftRelease(10, 20);
+    rightPress();
+    onMouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 0, 0);
+    onMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 0, 0);
+    ASSERT_EQ(elementCount, 2);
+    EXPECT_EQ(elements[0].kind, 1);
+    EXPECT_EQ(elements[1].kind, 0);
+    EXPECT_FLOAT_EQ(elements[0].start.x, -1.0f);
+    onKeyboard('g', 0, 0);
+    const Scalars full = scalars();
+    leftPress();
+    leftRelease();
+    rightPress();
+    EXPECT_EQ(scalars(), full) << "no press adds a 65th element";
+}
+
+TEST_F(Input, PressesInDealingChangeTheDealInterval) {
+    onKeyboard('g', 0, 0);
+    Phase = 3;
+    leftPress();
+    EXPECT_EQ(dealInterval, static_cast<float>(1000.0 / 1.5));
+    rightPress();
+    rightPress();
+    EXPECT_EQ(dealInterval,
+              static_cast<float>(static_cast<float>(static_cast<float>(1000.0 / 1.5) * 1.5) * 1.5));
+    EXPECT_EQ(diagramSpeed, 1.0f);
+}
+
+TEST_F(Input, PressesInDrawingChangeTheSpeedWhichNeverFallsBelowOne) {
+    onKeyboard('g', 0, 0);
+    Phase = 5;
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    leftPress();
+    EXPECT_EQ(diagramSpeed, 1.2f);
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f) << "1.2f / 1.2 is just above 1 and is stored as 1";
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    EXPECT_EQ(dealInterval, 1000.0f);
+}
+
+TEST_F(Input, RestBurstAndCaptureFollowThePressesInRowOrder) {
+    onKeyboard('g', 0, 0);
+    placed.assign(placedPoolSize, Strip{});
+    Phase = 6;
+    burstDistance = 0;
+    leftPress();
+    EXPECT_EQ(Phase, 7) << "a left press in rest bursts";
+    leftPress();
+    EXPECT_EQ(Phase, 7) << "no capture before the distance is exactly 300";
+    burstDistance = 300;
+    rightPress();
+    EXPECT_EQ(Phase, 6);
+    // Still 300: the left press passes the burst row and, in the same event, the capture row.
+    const std::uint32_t before = generatorState();
+    leftPress();
+    EXPECT_EQ(Phase, 8);
+    EXPECT_EQ(captureArmed, 1);
+    seedGenerator(before);
+    for (int i = 0; i < 768; ++i) {
+        drawRandom();
+    }
+    const std::uint32_t after768 = generatorState();
+    seedGenerator(before);
+    Phase = 6;
+    leftPress();
+    EXPECT_EQ(generatorState(), after768) << "the burst vectors take 768 draws";
+}
+
+TEST_F(Input, AfterTheImageIsSavedALeftPressAtFullBurstDoesNothing) {
+    Phase = 7;
+    burstDistance = 300;
+    imageSaved = 1;
+    elementCount = 64;
+    const Scalars before = scalars();
+    leftPress();
+    Scalars after = scalars();
+    after.dragging = before.dragging;
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(Input, ARightPressInRestCollapses) {
+    placed.assign(placedPoolSize, Strip{});
+    for (int p = 0; p < placedPoolSize; ++p) {
+        placed[p].end = placementCell(p);
+    }
+    elementCount = 64;
+    Phase = 6;
+    rightPress();
+    EXPECT_EQ(Phase, 9);
+    for (const Point3& v : burstVectors) {
+        EXPECT_LT(v.z, 0.0f);
+    }
+}
+
+TEST_F(Input, ClicksAndKeysActWhilePaused) {
+    paused = 1;
+    leftPress();
+    onKeyboard('+', 0, 0);
+    EXPECT_EQ(elementCount, 1);
+    EXPECT_LT(dealInterval, 1000.0f);
+    paused = 0;
+}

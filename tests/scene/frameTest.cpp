@@ -1,0 +1,270 @@
+// frameTest.cpp -- which lists each phase's frame calls, where, and the GL state it leaves
+#include "scene/frame.h"
+#include "app/application.h"
+#include "scene/listTable.h"
+#include "scene/sceneStore.h"
+#include "support/feedback.h"
+#include "support/glWindow.h"
+#include "support/pixels.h"
+
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Fills every slot of the table with a list that reports its slot as a pass-through marker and
+// draws one point at the origin of whatever transform it is called under.
+void compileMarkerLists() {
+    for (int slot = 0; slot < listTableSize; ++slot) {
+        beginSlotList(slot);
+        glPassThrough(static_cast<float>(slot));
+        glBegin(GL_POINTS);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glEnd();
+        endSlotList();
+    }
+}
+
+std::vector<int> calledSlots(const std::vector<FeedbackItem>& items) {
+    std::vector<int> slots;
+    for (const FeedbackItem& item : items) {
+        if (item.kind == FeedbackItem::passThrough) {
+            slots.push_back(static_cast<int>(item.marker));
+        }
+    }
+    return slots;
+}
+
+// The point a marker list drew right after its marker.
+FeedbackVertex pointAfter(const std::vector<FeedbackItem>& items, int slot) {
+    for (std::size_t i = 0; i + 1 < items.size(); ++i) {
+        if (items[i].kind == FeedbackItem::passThrough && items[i].marker == slot &&
+            items[i + 1].kind == FeedbackItem::point) {
+            return items[i + 1].vertices[0];
+        }
+    }
+    ADD_FAILURE() << "slot " << slot << " drew no point";
+    return {};
+}
+
+std::vector<int> range(int from, int count) {
+    std::vector<int> r;
+    for (int i = 0; i < count; ++i) {
+        r.push_back(from + i);
+    }
+    return r;
+}
+
+std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class Frame : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        useGlWindow();
+        freshScene(3);
+    }
+    // A cycle far enough along that every pass has something to call.
+    void populate() {
+        elementCount = 64;
+        for (Element& e : elements) {
+            e.age = 100;
+            e.path[100] = e.end;
+        }
+        placed.assign(placedPoolSize, Strip{});
+        placedCount = 48;
+        for (int s = 0; s < stripPoolSize; ++s) {
+            strips[s].remaining = s % 4;
+            strips[s].pos = {0.0f, 0.0f, -20.0f};
+        }
+        for (Strip& p : placed) {
+            p.pos = {0.0f, 0.0f, -20.0f};
+        }
+        compileMarkerLists();
+    }
+};
+
+} // namespace
+
+TEST_F(Frame, ClearsToBlackAndSetsViewportAndProjection) {
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    freshScene(3);
+    glViewport(10, 10, 20, 20);
+    onDisplay();
+    for (const auto& [x, y] : {std::pair{0, 0}, {640, 512}, {1279, 1023}}) {
+        const Rgb p = readPixel(x, y);
+        EXPECT_NEAR(p.r + p.g + p.b, 0.0f, pixelTolerance) << "at (" << x << ", " << y << ")";
+    }
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1280);
+    EXPECT_EQ(viewport[3], 1024);
+    GLdouble projection[16], expected[16], modelview[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(60.0, 1.0, 0.1, 200.0);
+    glGetDoublev(GL_PROJECTION_MATRIX, expected);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(projection[i], expected[i], 1e-6) << i;
+        EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << i;
+    }
+}
+
+TEST_F(Frame, EachPhaseCallsItsPassesSlotsInOrder) {
+    populate();
+    std::vector<int> strips;
+    for (int s = 0; s < 16; ++s) {
+        if (s % 4 != 0) {
+            strips.push_back(stripSlot(s)); // a strip dealt three times is not drawn
+        }
+    }
+    const std::vector<int> placements = range(250, 48);
+    const std::vector<int> burst = {frameSlot, diagramSlot};
+    currentGlyph = 2;
+    frameDone = sweepYDone = armYDone = outlineDone = 1;
+    const std::vector<std::pair<int, std::vector<int>>> expected = {
+        {0, range(100, 64)},
+        {1, range(100, 64)},
+        {2, range(100, 64)},
+        {3, strips + placements},
+        {4, placements},
+        {5, placements + std::vector<int>{300, 310, 311, 302, 303, 304, 312}},
+        {6, burst + placements},
+        {7, burst + placements},
+        {8, burst + placements},
+        {9, burst + placements},
+    };
+    for (const auto& [phase, slots] : expected) {
+        SCOPED_TRACE("phase " + std::to_string(phase));
+        Phase = phase;
+        EXPECT_EQ(calledSlots(captureFeedback(drawFrame)), slots);
+    }
+}
+
+TEST_F(Frame, TheDrawingOverlayFollowsTheScheduleFlags) {
+    populate();
+    Phase = 5;
+    auto overlaySlots = [] {
+        std::vector<int> slots = calledSlots(captureFeedback(drawFrame));
+        return std::vector<int>(slots.begin() + placedPoolSize, slots.end());
+    };
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 301})) << "no finished glyph at glyph 0";
+    frameDone = 1;
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302}));
+    sweepXDone = sweepYDone = 1;
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303}));
+    armXDone = armYDone = 1;
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 304}));
+    outlineDone = 1;
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 304, 310}));
+    fillDone = 1;
+    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 310}));
+}
+
+TEST_F(Frame, ArmsFadeOverTheReturnSweepAndStripsByThirds) {
+    populate();
+    Phase = 5;
+    frameDone = sweepXDone = sweepYDone = armXDone = armYDone = outlineDone = 1;
+    EXPECT_NEAR(pointAfter(captureFeedback(drawFrame), armSlot).a, 1.0f, 1e-6f);
+    fillDone = 1;
+    stepCount = 13;
+    EXPECT_NEAR(pointAfter(captureFeedback(drawFrame), armSlot).a, 0.52f, 1e-6f);
+    Phase = 3;
+    const auto items = captureFeedback(drawFrame);
+    EXPECT_NEAR(pointAfter(items, stripSlot(1)).a, 0.33333f, 1e-6f);
+    EXPECT_NEAR(pointAfter(items, stripSlot(2)).a, 0.66666f, 1e-6f);
+    EXPECT_NEAR(pointAfter(items, stripSlot(3)).a, 0.99999f, 1e-6f);
+}
+
+TEST_F(Frame, ElementsSitOnTheirPathPointAndFadeInByAge) {
+    populate();
+    Phase = 1;
+    elements[0].age = 10;
+    elements[0].path[10] = {0.0f, 0.0f, -10.0f};
+    const auto items = captureFeedback(drawFrame);
+    const FeedbackVertex v = pointAfter(items, elementSlot(0));
+    EXPECT_NEAR(v.x, 640.0f, 0.01f) << "on the axis of view";
+    EXPECT_NEAR(v.y, 512.0f, 0.01f);
+    EXPECT_NEAR(v.a, 0.1f, 1e-6f);
+    EXPECT_NEAR(pointAfter(items, elementSlot(1)).a, 1.0f, 1e-6f) << "clamped from 10";
+}
+
+TEST_F(Frame, TheBurstOverlayGrowsAndShrinksWithTheDistance) {
+    populate();
+    Phase = 9;
+    // A point at the overlay's (150, 150) lands in the middle of the overlay square.
+    beginSlotList(frameSlot);
+    glPassThrough(static_cast<float>(frameSlot));
+    glBegin(GL_POINTS);
+    glVertex2f(150.0f, 150.0f);
+    glEnd();
+    endSlotList();
+    const struct {
+        int width, height, distance;
+        float x, y; // expected window position of the middle
+    } cases[] = {
+        {1280, 1024, 0, 650.0f, 500.0f},   // where phase 5 draws it
+        {1280, 1024, 300, 650.0f, 500.0f}, // (200, 50) with side 900
+        {1024, 768, -150, 687.5f, 537.5f}, // (650, 500) with side 75
+        {1024, 768, 300, 575.0f, 425.0f},  // (200, 50) with side 750
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.height) + " lines at " + std::to_string(c.distance));
+        setScreenValues(c.width, c.height);
+        burstDistance = c.distance;
+        const FeedbackVertex v = pointAfter(captureFeedback(drawFrame), frameSlot);
+        EXPECT_NEAR(v.x, c.x, 0.01f);
+        EXPECT_NEAR(v.y, c.y, 0.01f);
+    }
+}
+
+TEST_F(Frame, EveryPhaseRestoresTheSwitchesItTurns) {
+    populate();
+    for (int phase = 0; phase <= 9; ++phase) {
+        SCOPED_TRACE("phase " + std::to_string(phase));
+        Phase = phase;
+        const bool depth = phase >= 3;
+        if (depth) {
+            glEnable(GL_DEPTH_TEST);
+        } else {
+            glDisable(GL_DEPTH_TEST);
+        }
+        onDisplay();
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_LIGHT5));
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depth ? GL_TRUE : GL_FALSE);
+        GLint depthOfStack = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthOfStack);
+        EXPECT_EQ(depthOfStack, 1);
+        EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
+    }
+}
+
+TEST_F(Frame, TheScanLineCrossesTheCaptureSquareAtTheCountdown) {
+    populate();
+    Phase = 8;
+    burstDistance = 300;
+    captureCountdown = 450;
+    glDisable(GL_DEPTH_TEST);
+    std::vector<FeedbackItem> lines;
+    for (const FeedbackItem& item : captureFeedback(drawFrame)) {
+        if (item.kind == FeedbackItem::line) {
+            lines.push_back(item);
+        }
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NEAR(lines[0].vertices[0].x, 200.0f, 0.01f);
+    EXPECT_NEAR(lines[0].vertices[1].x, 1100.0f, 0.01f);
+    EXPECT_NEAR(lines[0].vertices[0].y, 500.0f, 0.01f);
+}

@@ -1,0 +1,197 @@
+// phaseSequencerTest.cpp -- the idle steps' phase transitions, the pause and the countdown
+#include "scene/phaseSequencer.h"
+#include "assembly/dealing.h"
+#include "scene/frame.h"
+#include "scene/generator.h"
+#include "scene/sceneStore.h"
+#include "support/glWindow.h"
+#include "support/tempDir.h"
+
+#include <GL/freeglut.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+int framesDrawn = 0;
+void countFrame() {
+    ++framesDrawn;
+}
+
+class PhaseSequencer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        useGlWindow();
+        freshScene(11);
+    }
+    // Placements at their cells, as dealing leaves them.
+    void dealt() {
+        elementCount = 64;
+        placed.assign(placedPoolSize, Strip{});
+        for (int p = 0; p < placedPoolSize; ++p) {
+            placed[p].end = placed[p].pos = placementCell(p);
+            placed[p].source = p % 16;
+            placed[p].age = 100;
+        }
+        placedCount = 48;
+        glyphs.assign(glyphPoolSize, Glyph{});
+    }
+};
+
+} // namespace
+
+TEST_F(PhaseSequencer, WhilePausedNothingAdvancesButFramesAreStillRequested) {
+    glutDisplayFunc(countFrame);
+    elementCount = 1;
+    const struct {
+        int phase, distance;
+    } cases[] = {{1, 0}, {3, 0}, {6, 300}, {7, 0}, {8, 300}, {9, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("phase " + std::to_string(c.phase));
+        dealt();
+        placedCount = 1;
+        placed[0].age = 5;
+        elements[0].age = 5;
+        Phase = c.phase;
+        burstDistance = c.distance;
+        captureArmed = c.phase == 8 ? 1 : 0;
+        paused = 1;
+        for (int i = 0; i < 20; ++i) {
+            framesDrawn = 0;
+            onIdle();
+            glutMainLoopEvent();
+            EXPECT_EQ(framesDrawn, 1);
+        }
+        EXPECT_EQ(Phase, c.phase);
+        EXPECT_EQ(elements[0].age, 5);
+        EXPECT_EQ(placed[0].age, 5);
+        EXPECT_EQ(burstDistance, c.distance);
+        EXPECT_EQ(captureCountdown, 899);
+        paused = 0;
+    }
+}
+
+TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
+    TempDir dir;
+    std::filesystem::create_directory("tarvikImages");
+    dealt();
+    Phase = 8;
+    captureArmed = 1;
+    burstDistance = 300;
+    imageName = "7-1234.png";
+    std::vector<int> countdown;
+    while (Phase == 8 && countdown.size() < 1000) {
+        onIdle();
+        countdown.push_back(captureCountdown);
+    }
+    ASSERT_EQ(countdown.size(), 70u);
+    EXPECT_EQ(countdown[0], 855);
+    EXPECT_EQ(countdown[1], 813);
+    EXPECT_EQ(countdown[2], 773);
+    EXPECT_EQ(countdown[3], 735);
+    EXPECT_EQ(countdown[4], 699);
+    EXPECT_EQ(countdown[67], 4);
+    EXPECT_EQ(countdown[68], 2);
+    EXPECT_EQ(countdown[69], 0);
+    EXPECT_EQ(Phase, 7);
+    EXPECT_EQ(imageSaved, 1);
+    EXPECT_EQ(captureArmed, 0);
+    EXPECT_TRUE(std::filesystem::exists("tarvikImages/7-1234.png"));
+    std::filesystem::remove("tarvikImages/7-1234.png");
+    for (int i = 0; i < 30; ++i) {
+        onIdle();
+    }
+    EXPECT_EQ(Phase, 7);
+    EXPECT_FALSE(std::filesystem::exists("tarvikImages/7-1234.png")) << "one capture a cycle";
+}
+
+TEST_F(PhaseSequencer, CountdownLaw) {
+    EXPECT_EQ(nextCaptureCountdown(899), 855);
+    EXPECT_EQ(nextCaptureCountdown(3), 1);
+    EXPECT_EQ(nextCaptureCountdown(2), 0);
+    EXPECT_EQ(nextCaptureCountdown(1), 0);
+}
+
+TEST_F(PhaseSequencer, CollapseRestartsOnTheStepAfterTheFloor) {
+    dealt();
+    Phase = 9;
+    std::vector<int> distances;
+    int steps = 0;
+    while (Phase == 9 && steps < 100) {
+        onIdle();
+        ++steps;
+        distances.push_back(burstDistance);
+        if (burstDistance == -150) {
+            EXPECT_EQ(teardownPending, 1);
+        }
+    }
+    EXPECT_EQ(steps, 13);
+    EXPECT_EQ(distances[11 - 1], -116);
+    EXPECT_EQ(distances[12 - 1], -150);
+    EXPECT_EQ(Phase, 1);
+    EXPECT_EQ(elementCount, 0);
+    EXPECT_EQ(burstDistance, 0);
+    EXPECT_EQ(teardownPending, 0);
+    EXPECT_TRUE(placed.empty());
+}
+
+TEST_F(PhaseSequencer, StripBuildingIsOneStepThatReseedsWithZero) {
+    for (int i = 0; i < elementPoolSize; ++i) {
+        elements[i].kind = 1;
+    }
+    elementCount = 64;
+    Phase = 2;
+    onIdle();
+    EXPECT_EQ(Phase, 3);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(imageName.rfind("240-", 0), 0u) << imageName;
+    EXPECT_EQ(placed.size(), 48u);
+    EXPECT_EQ(placedCount, 0);
+    EXPECT_EQ(generatorState(), 0u);
+    for (int s = 0; s < stripPoolSize; ++s) {
+        EXPECT_NE(listTable[stripSlot(s)], -1);
+        EXPECT_EQ(strips[s].remaining, 3);
+    }
+}
+
+TEST_F(PhaseSequencer, GlyphDerivationIsOneStep) {
+    dealt();
+    glyphs.clear();
+    Phase = 4;
+    onIdle();
+    EXPECT_EQ(Phase, 5);
+    EXPECT_EQ(glyphs.size(), 12u);
+}
+
+TEST_F(PhaseSequencer, RestAtZeroStaysStillUntilAClick) {
+    dealt();
+    Phase = 6;
+    for (int i = 0; i < 50; ++i) {
+        onIdle();
+    }
+    EXPECT_EQ(Phase, 6);
+    EXPECT_EQ(burstDistance, 0);
+    for (int p = 0; p < placedPoolSize; ++p) {
+        EXPECT_EQ(listTable[placementSlot(p)], -1) << "no layout at rest";
+    }
+}
+
+TEST_F(PhaseSequencer, BurstReachesFullInTwelveStepsAndStays) {
+    dealt();
+    Phase = 7;
+    std::vector<int> distances;
+    for (int i = 0; i < 14; ++i) {
+        onIdle();
+        distances.push_back(burstDistance);
+    }
+    EXPECT_EQ(distances, (std::vector<int>{1, 2, 3, 4, 5, 7, 10, 15, 24, 45, 116, 300, 300, 300}));
+    EXPECT_EQ(Phase, 7);
+}
+
+TEST_F(PhaseSequencer, PhasesOutsideTheCycleDoNothing) {
+    for (int phase : {0, 10, -1}) {
+        Phase = phase;
+        onIdle();
+        EXPECT_EQ(Phase, phase);
+    }
+}

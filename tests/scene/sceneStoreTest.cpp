@@ -1,0 +1,218 @@
+// sceneStoreTest.cpp -- what resetScene lays out and switches, and what restartScene releases
+#include "scene/sceneStore.h"
+#include "scene/generator.h"
+#include "scene/listTable.h"
+#include "support/glWindow.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SceneStore : public ::testing::Test {
+  protected:
+    void SetUp() override { useGlWindow(); }
+};
+
+void expectPoint(const Point3& p, float x, float y, float z) {
+    EXPECT_NEAR(p.x, x, 1e-5f);
+    EXPECT_NEAR(p.y, y, 1e-5f);
+    EXPECT_NEAR(p.z, z, 1e-5f);
+}
+
+} // namespace
+
+TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
+    freshScene(7);
+    {
+        SCOPED_TRACE("element 0");
+        expectPoint(elements[0].end, 5.0f, 0.0f, -20.0f);
+    }
+    {
+        SCOPED_TRACE("element 4 starts the second group");
+        expectPoint(elements[4].end, 6.75f, 0.0f, -20.0f);
+    }
+    {
+        SCOPED_TRACE("element 15");
+        expectPoint(elements[15].end, 11.3f, 0.0f, -20.0f);
+    }
+    {
+        SCOPED_TRACE("element 16 starts the second row");
+        expectPoint(elements[16].end, 5.0f, -0.8f, -20.0f);
+    }
+    {
+        SCOPED_TRACE("element 63");
+        expectPoint(elements[63].end, 11.3f, -2.4f, -20.0f);
+    }
+    for (const Element& e : elements) {
+        expectPoint(e.start, 0, 0, 0);
+        expectPoint(e.path[0], 0, 0, 0);
+        EXPECT_EQ(e.age, 0);
+    }
+}
+
+TEST_F(SceneStore, ResetDrawsThreeOffsetsPerSlotInOrderAnd384DrawsInAll) {
+    freshScene(2024);
+    seedGenerator(2024);
+    for (int i = 0; i < elementPoolSize; ++i) {
+        SCOPED_TRACE(i);
+        const float x = signedOffset();
+        const float y = signedOffset();
+        const float z = signedOffset();
+        expectPoint(elements[i].control, x, static_cast<float>(y + 3.0),
+                    static_cast<float>(z - 10.0));
+    }
+    seedGenerator(2024);
+    for (int i = 0; i < 384; ++i) {
+        drawRandom();
+    }
+    const std::uint32_t after384 = generatorState();
+    freshScene(2024);
+    EXPECT_EQ(generatorState(), after384);
+}
+
+TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
+    freshScene(1);
+    elementCount = 64;
+    placedCount = 48;
+    stepCount = 77;
+    currentGlyph = 11;
+    frameDone = sweepXDone = sweepYDone = armXDone = armYDone = outlineDone = fillDone = 1;
+    diagramSpeed = 9.0f;
+    dealInterval = 3.0f;
+    burstDistance = 300;
+    captureCountdown = 0;
+    captureArmed = imageSaved = teardownPending = dragging = 1;
+    paused = 1;
+    quitRequested = 1;
+    imageName = "kept.png";
+    placed.assign(placedPoolSize, Strip{});
+    glyphs.assign(glyphPoolSize, Glyph{});
+    Phase = 9;
+
+    resetScene();
+
+    EXPECT_EQ(Phase, 1);
+    EXPECT_EQ(elementCount, 0);
+    EXPECT_EQ(placedCount, 0);
+    EXPECT_EQ(stepCount, 0);
+    EXPECT_EQ(currentGlyph, 0);
+    EXPECT_EQ(frameDone + sweepXDone + sweepYDone + armXDone + armYDone + outlineDone + fillDone,
+              0);
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    EXPECT_EQ(dealInterval, 1000.0f);
+    EXPECT_EQ(burstDistance, 0);
+    EXPECT_EQ(captureCountdown, 899);
+    EXPECT_EQ(captureArmed, 0);
+    EXPECT_EQ(imageSaved, 0);
+    EXPECT_EQ(teardownPending, 0);
+    EXPECT_EQ(dragging, 0);
+    EXPECT_TRUE(placed.empty());
+    EXPECT_TRUE(glyphs.empty());
+    EXPECT_EQ(paused, 1) << "the pause outlives a reset";
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_EQ(imageName, "kept.png");
+    for (int slot = 0; slot < listTableSize; ++slot) {
+        ASSERT_EQ(listTable[slot], -1) << "slot " << slot;
+    }
+    paused = 0;
+    quitRequested = -1;
+}
+
+TEST_F(SceneStore, ResetCompilesBothMeshesAndSetsTheCycleGlState) {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glLineWidth(3.0f);
+    glClearColor(1, 1, 1, 1);
+    freshScene(1);
+
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[0])));
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[1])));
+    EXPECT_NE(meshLists[0], meshLists[1]);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint source = 0, destination = 0, hint = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    glGetIntegerv(GL_LINE_SMOOTH_HINT, &hint);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(hint, GL_DONT_CARE);
+    GLfloat width = 0, clear[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
+    GLfloat diffuse[4] = {}, ambient[4] = {};
+    glGetLightfv(GL_LIGHT5, GL_DIFFUSE, diffuse);
+    glGetLightfv(GL_LIGHT5, GL_AMBIENT, ambient);
+    EXPECT_EQ(diffuse[0], 1.0f);
+    EXPECT_FLOAT_EQ(ambient[0], 0.1f);
+    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
+}
+
+TEST_F(SceneStore, RestartDeletesEveryListOfTheCycleAndBothMeshes) {
+    freshScene(1);
+    std::vector<GLuint> made;
+    auto fill = [&](int slot) {
+        beginSlotList(slot);
+        glBegin(GL_POINTS);
+        glVertex2f(0, 0);
+        glEnd();
+        endSlotList();
+        made.push_back(static_cast<GLuint>(listTable[slot]));
+    };
+    for (int i = 0; i < 64; ++i) {
+        fill(elementSlot(i));
+    }
+    for (int s = 0; s < 16; ++s) {
+        fill(stripSlot(s));
+    }
+    for (int p = 0; p < 48; ++p) {
+        fill(placementSlot(p));
+    }
+    for (int slot :
+         {frameSlot, centreCrossSlot, crossHairSlot, armSlot, outlineSlot, diagramSlot}) {
+        fill(slot);
+    }
+    for (int g = 0; g < 12; ++g) {
+        fill(glyphSlot(g));
+    }
+    made.push_back(static_cast<GLuint>(meshLists[0]));
+    made.push_back(static_cast<GLuint>(meshLists[1]));
+    placed.assign(placedPoolSize, Strip{});
+    glyphs.assign(glyphPoolSize, Glyph{});
+    Phase = 9;
+
+    restartScene();
+
+    for (GLuint id : made) {
+        EXPECT_FALSE(glIsList(id)) << "list " << id << " outlived the restart";
+    }
+    for (int slot = 0; slot < listTableSize; ++slot) {
+        ASSERT_EQ(listTable[slot], -1) << "slot " << slot;
+    }
+    EXPECT_TRUE(placed.empty());
+    EXPECT_TRUE(glyphs.empty());
+    EXPECT_EQ(Phase, 1);
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[0])));
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[1])));
+}
+
+TEST_F(SceneStore, RecompilingASlotKeepsOneLiveList) {
+    freshScene(1);
+    beginSlotList(frameSlot);
+    endSlotList();
+    const std::int32_t first = listTable[frameSlot];
+    beginSlotList(frameSlot);
+    endSlotList();
+    EXPECT_EQ(listTable[frameSlot], first);
+    EXPECT_TRUE(glIsList(static_cast<GLuint>(first)));
+}
