@@ -1,0 +1,322 @@
+// digitMeshesTest.cpp -- the digit tables: sizes, shape, winding and normals, without GL
+#include "meshes/digitMeshes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace {
+
+struct V {
+    double x, y, z;
+};
+V operator-(V a, V b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+V operator+(V a, V b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+V operator*(double s, V a) {
+    return {s * a.x, s * a.y, s * a.z};
+}
+double dot(V a, V b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+V cross(V a, V b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double length(V a) {
+    return std::sqrt(dot(a, a));
+}
+V toV(const Point3& p) {
+    return {p.x, p.y, p.z};
+}
+
+V corner(const DigitMesh& m, const MeshTriangle& t, int c) {
+    return toV(m.vertices[t.vertex[c]]);
+}
+V faceNormal(const DigitMesh& m, const MeshTriangle& t) {
+    const V n = cross(corner(m, t, 1) - corner(m, t, 0), corner(m, t, 2) - corner(m, t, 0));
+    return (1.0 / length(n)) * n;
+}
+
+// The published sizes and extent of each digit, to six decimals.
+struct DigitFacts {
+    int digit;
+    std::array<int, 4> sizes;          // vertices, normals, triangles, triangles of one cap
+    std::array<double, 4> outline;     // x from, x to, y from, y to
+    std::array<double, 4> solid;       // the same with the bulge
+    std::array<double, 4> frontDepths; // |z| of layers 0 to 3
+    double bulge;
+    int flankPoint; // a point whose next edge runs straight down the right side
+    double flankX;  // its x
+};
+
+const DigitFacts zeroFacts{0,
+                           {315, 315, 630, 35},
+                           {-0.115292, 0.115292, -0.299836, 0.049835},
+                           {-0.131217, 0.131217, -0.316251, 0.066251},
+                           {0.0497654, 0.0388170, 0.0258781, 0.0129391},
+                           0.0159249,
+                           0,
+                           0.115292};
+const DigitFacts oneFacts{1,
+                          {180, 190, 356, 18},
+                          {-0.117269, 0.117269, -0.297880, 0.047880},
+                          {-0.134744, 0.134761, -0.313976, 0.068670},
+                          {0.0503005, 0.0392344, 0.0261563, 0.0130783},
+                          0.0160960,
+                          1,
+                          0.026699};
+
+// One unit in the sixth decimal, plus float storage.
+constexpr double sixDecimals = 1.0e-6 + 1.0e-7;
+
+void PrintTo(const DigitFacts& f, std::ostream* os) {
+    *os << "digit " << f.digit;
+}
+
+class DigitTables : public ::testing::TestWithParam<DigitFacts> {};
+
+TEST_P(DigitTables, SizesAndSectionsMatchTheDigit) {
+    const DigitFacts& f = GetParam();
+    const DigitMesh& m = digitMesh(f.digit);
+    const auto [vertexCount, normalCount, triangleCount, capCount] = f.sizes;
+    EXPECT_EQ(static_cast<int>(m.vertices.size()), vertexCount);
+    EXPECT_EQ(static_cast<int>(m.normals.size()), normalCount);
+    ASSERT_EQ(static_cast<int>(m.triangles.size()), triangleCount);
+    ASSERT_EQ(m.capTriangles, capCount);
+    EXPECT_EQ(triangleCount - 2 * capCount, m.pointCount * 2 * 8) << "two per edge and slab";
+
+    const auto front = static_cast<float>(-f.frontDepths[0]);
+    const auto back = static_cast<float>(f.frontDepths[0]);
+    for (int i = 0; i < triangleCount; ++i) {
+        SCOPED_TRACE("triangle " + std::to_string(i));
+        const MeshTriangle& t = m.triangles[i];
+        for (int c = 0; c < 3; ++c) {
+            const int v = t.vertex[c];
+            const int n = t.normal[c];
+            ASSERT_TRUE(v >= 0 && v < vertexCount);
+            ASSERT_TRUE(n >= 0 && n < normalCount);
+            const float z = m.vertices[v].z;
+            if (i < capCount) {
+                EXPECT_EQ(z, front);
+            } else if (i < 2 * capCount) {
+                EXPECT_EQ(z, back);
+            }
+        }
+        if (i >= capCount && i < 2 * capCount) {
+            // The back cap repeats the front cap with corners 1 and 2 swapped.
+            const MeshTriangle& t0 = m.triangles[i - capCount];
+            const int shift = 8 * m.pointCount;
+            EXPECT_EQ(t.vertex[0], t0.vertex[0] + shift);
+            EXPECT_EQ(t.vertex[1], t0.vertex[2] + shift);
+            EXPECT_EQ(t.vertex[2], t0.vertex[1] + shift);
+        }
+    }
+}
+
+TEST_P(DigitTables, GeometryMatchesThePublishedExtent) {
+    const DigitFacts& f = GetParam();
+    const DigitMesh& m = digitMesh(f.digit);
+    std::map<float, std::vector<Point3>> layers; // by depth
+    for (const Point3& v : m.vertices) {
+        layers[v.z].push_back(v);
+    }
+    ASSERT_EQ(layers.size(), 9u);
+    std::vector<double> depths;
+    for (const auto& [z, points] : layers) {
+        depths.push_back(z);
+        EXPECT_EQ(static_cast<int>(points.size()), m.pointCount);
+    }
+    for (int l = 0; l < 4; ++l) {
+        EXPECT_NEAR(depths[l], -f.frontDepths[l], 1e-7);
+        EXPECT_NEAR(depths[8 - l], f.frontDepths[l], 1e-7);
+    }
+    EXPECT_NEAR(depths[4], 0.0, 1e-9);
+
+    auto extent = [](const std::vector<Point3>& points) {
+        std::array<double, 4> e{1, -1, 1, -1};
+        for (const Point3& p : points) {
+            e[0] = std::min(e[0], double{p.x});
+            e[1] = std::max(e[1], double{p.x});
+            e[2] = std::min(e[2], double{p.y});
+            e[3] = std::max(e[3], double{p.y});
+        }
+        return e;
+    };
+    const auto outline = extent(layers.begin()->second);
+    const auto solid = extent(m.vertices);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE("x from, x to, y from, y to: " + std::to_string(k));
+        EXPECT_NEAR(outline[k], f.outline[k], sixDecimals);
+        EXPECT_NEAR(solid[k], f.solid[k], sixDecimals);
+    }
+
+    // Layers 0 and 8 are the outline itself. A point whose next edge runs straight down has
+    // a miter vector with x = 1, so it stands out in x by the bulge times 1 - ((L - 4) / 4)^2.
+    for (int l = 0; l < 9; ++l) {
+        SCOPED_TRACE("layer " + std::to_string(l));
+        const Point3& v = m.vertices[l * m.pointCount + f.flankPoint];
+        const double share = 1.0 - (l - 4) * (l - 4) / 16.0;
+        EXPECT_NEAR(v.x, f.flankX + f.bulge * share, sixDecimals);
+    }
+    for (int p = 0; p < m.pointCount; ++p) {
+        const Point3& a = m.vertices[p];
+        const Point3& b = m.vertices[8 * m.pointCount + p];
+        EXPECT_EQ(a.x, b.x);
+        EXPECT_EQ(a.y, b.y);
+    }
+}
+
+// Crossings of the ray from origin along dir with the mesh's triangles.
+int crossings(const DigitMesh& m, V origin, V dir) {
+    int count = 0;
+    for (const MeshTriangle& t : m.triangles) {
+        const V a = corner(m, t, 0), e1 = corner(m, t, 1) - a, e2 = corner(m, t, 2) - a;
+        const V p = cross(dir, e2);
+        const double det = dot(e1, p);
+        if (std::abs(det) < 1e-18) {
+            continue;
+        }
+        const V s = origin - a;
+        const double u = dot(s, p) / det;
+        const V q = cross(s, e1);
+        const double v = dot(dir, q) / det;
+        const double d = dot(e2, q) / det;
+        count += (u >= 0 && v >= 0 && u + v <= 1 && d > 0) ? 1 : 0;
+    }
+    return count;
+}
+
+TEST_P(DigitTables, EveryTriangleIsCounterClockwiseSeenFromOutside) {
+    const DigitFacts& f = GetParam();
+    const DigitMesh& m = digitMesh(f.digit);
+
+    // A closed surface wound consistently: every directed edge is met once, its reverse once.
+    std::map<std::pair<int, int>, int> edges;
+    for (const MeshTriangle& t : m.triangles) {
+        for (int c = 0; c < 3; ++c) {
+            ++edges[{t.vertex[c], t.vertex[(c + 1) % 3]}];
+        }
+    }
+    for (const auto& [edge, count] : edges) {
+        EXPECT_EQ(count, 1) << edge.first << "->" << edge.second;
+        EXPECT_EQ(edges.count({edge.second, edge.first}), 1u) << edge.first << "->" << edge.second;
+    }
+
+    // Each face normal leads out of the solid: a point just in front of the triangle is
+    // outside (even crossings of a ray), a point just behind it inside (odd).
+    const V dir{0.5123, 0.6311, 0.5826};
+    for (int i = 0; i < static_cast<int>(m.triangles.size()); ++i) {
+        SCOPED_TRACE("triangle " + std::to_string(i));
+        const MeshTriangle& t = m.triangles[i];
+        const V n = faceNormal(m, t);
+        const V centre = (1.0 / 3.0) * (corner(m, t, 0) + corner(m, t, 1) + corner(m, t, 2));
+        EXPECT_EQ(crossings(m, centre + 1e-5 * n, dir) % 2, 0);
+        EXPECT_EQ(crossings(m, centre - 1e-5 * n, dir) % 2, 1);
+        if (i < m.capTriangles) {
+            EXPECT_NEAR(n.z, -1.0, 1e-9) << "the front cap faces -z";
+        } else if (i < 2 * m.capTriangles) {
+            EXPECT_NEAR(n.z, 1.0, 1e-9) << "the back cap faces +z";
+        }
+    }
+}
+
+TEST_P(DigitTables, NormalsAreUnitAndLeanWithTheirFaces) {
+    const DigitFacts& f = GetParam();
+    const DigitMesh& m = digitMesh(f.digit);
+    std::vector<int> uses(m.normals.size(), 0);
+    for (const Point3& n : m.normals) {
+        EXPECT_NEAR(length(toV(n)), 1.0, 1e-6);
+    }
+    for (std::size_t i = 0; i < m.triangles.size(); ++i) {
+        const MeshTriangle& t = m.triangles[i];
+        const V face = faceNormal(m, t);
+        for (const int k : t.normal) {
+            ++uses[k];
+            EXPECT_GT(dot(toV(m.normals[k]), face), 0.1) << "triangle " << i << ", normal " << k;
+        }
+    }
+    for (std::size_t k = 0; k < uses.size(); ++k) {
+        EXPECT_GT(uses[k], 0) << "normal " << k << " is never used";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Digits, DigitTables, ::testing::Values(zeroFacts, oneFacts),
+                         [](const auto& info) { return info.param.digit == 0 ? "Zero" : "One"; });
+
+TEST(DigitTables, OnlyTheOnesTwoSharpCornersCarrySplitNormals) {
+    for (const int digit : {0, 1}) {
+        SCOPED_TRACE("digit " + std::to_string(digit));
+        const DigitMesh& m = digitMesh(digit);
+        std::map<int, std::set<int>> normalsOf;
+        for (const MeshTriangle& t : m.triangles) {
+            for (int c = 0; c < 3; ++c) {
+                normalsOf[t.vertex[c]].insert(t.normal[c]);
+            }
+        }
+        std::set<int> split;
+        for (const auto& [vertex, normals] : normalsOf) {
+            ASSERT_LE(normals.size(), 2u);
+            if (normals.size() == 2) {
+                split.insert(vertex);
+                const V a = toV(m.normals[*normals.begin()]);
+                const V b = toV(m.normals[*normals.rbegin()]);
+                EXPECT_LT(dot(a, b), 0.5) << "vertex " << vertex << ": the two sides differ";
+            }
+        }
+        std::set<int> expected;
+        if (digit == 1) {
+            for (int l = 2; l <= 6; ++l) {
+                expected.insert(l * m.pointCount + 0);
+                expected.insert(l * m.pointCount + 13);
+            }
+        }
+        EXPECT_EQ(split, expected);
+    }
+}
+
+// Twice the signed area of a triangle seen from -z (x runs to the left there).
+double areaSeenFromFront(const DigitOutline& o, const std::array<int, 3>& t) {
+    const auto& a = o.points[t[0]];
+    const auto& b = o.points[t[1]];
+    const auto& c = o.points[t[2]];
+    return -((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]));
+}
+
+TEST(DigitCaps, TessellationCoversTheOutlineWithProperTriangles) {
+    for (const int digit : {0, 1}) {
+        SCOPED_TRACE("digit " + std::to_string(digit));
+        const DigitOutline& o = digitOutline(digit);
+        const auto cap = triangulateCap(o);
+        ASSERT_EQ(static_cast<int>(cap.size()), digit == 0 ? 35 : 18);
+        double capArea = 0.0;
+        for (const auto& t : cap) {
+            for (const int p : t) {
+                ASSERT_TRUE(p >= 0 && p < static_cast<int>(o.points.size()));
+            }
+            const double area = areaSeenFromFront(o, t);
+            EXPECT_GT(area, 1e-5) << t[0] << " " << t[1] << " " << t[2]
+                                  << ": counter-clockwise from -z and not degenerate";
+            capArea += area;
+        }
+        // The outline's own area, holes subtracted by their opposite orientation.
+        double outlineArea = 0.0;
+        int start = 0;
+        for (const int size : o.contourSizes) {
+            for (int i = 0; i < size; ++i) {
+                outlineArea += areaSeenFromFront(o, {start, start + i, start + (i + 1) % size});
+            }
+            start += size;
+        }
+        EXPECT_NEAR(capArea, outlineArea, 1e-9);
+    }
+}
+
+} // namespace

@@ -1,0 +1,297 @@
+// meshTest.cpp -- the compiled digit lists through real GL: feedback, culling, pixels, a picture
+#include "meshes/mesh.h"
+#include "app/lighting.h"
+#include "meshes/digitMeshes.h"
+#include "support/feedback.h"
+#include "support/glWindow.h"
+#include "support/pixels.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr int side = 400; // window pixels; the view below spans 0.4 model units: 1000 px a unit
+constexpr double viewLeft = -0.2, viewBottom = -0.325, viewSize = 0.4;
+
+// Orthographic view of the digit's box looking along -z, model turned by the given angles
+// (degrees) about y and then x. Culling, lighting and depth test off.
+void orthoView(float turnY = 0.0f, float turnX = 0.0f) {
+    useGlWindow(side, side);
+    glViewport(0, 0, side, side);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(viewLeft, viewLeft + viewSize, viewBottom, viewBottom + viewSize, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Turn about the digit's middle, so that it stays in view.
+    glTranslatef(0.0f, -0.125f, 0.0f);
+    glRotatef(turnX, 1.0f, 0.0f, 0.0f);
+    glRotatef(turnY, 0.0f, 1.0f, 0.0f);
+    glTranslatef(0.0f, 0.125f, 0.0f);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glFrontFace(GL_CCW);
+}
+
+std::vector<FeedbackItem> feedbackOf(int list) {
+    return captureFeedback([list] { glCallList(static_cast<GLuint>(list)); });
+}
+
+float windowX(double x) {
+    return static_cast<float>((x - viewLeft) / viewSize * side);
+}
+float windowY(double y) {
+    return static_cast<float>((y - viewBottom) / viewSize * side);
+}
+
+TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
+    for (const int kind : {0, 1}) {
+        SCOPED_TRACE("kind " + std::to_string(kind));
+        orthoView();
+        const Mesh mesh(kind);
+        ASSERT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
+        ASSERT_TRUE(glIsList(static_cast<GLuint>(mesh.list(kind))));
+        const DigitMesh& table = digitMesh(kind);
+
+        GLfloat before[16], after[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, before);
+        glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
+        const auto items = feedbackOf(mesh.list(kind));
+        glGetFloatv(GL_MODELVIEW_MATRIX, after);
+        for (int i = 0; i < 16; ++i) {
+            EXPECT_EQ(before[i], after[i]) << "the list leaves the matrix alone";
+        }
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+
+        ASSERT_EQ(static_cast<int>(items.size()), kind == 0 ? 630 : 356);
+        ASSERT_EQ(countKind(items, FeedbackItem::polygon), static_cast<int>(items.size()));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            SCOPED_TRACE("triangle " + std::to_string(i));
+            ASSERT_EQ(items[i].vertices.size(), 3u);
+            for (std::size_t c = 0; c < 3; ++c) {
+                const FeedbackVertex& got = items[i].vertices[c];
+                const Point3& want = table.vertices[table.triangles[i].vertex[c]];
+                EXPECT_NEAR(got.x, windowX(want.x), 0.01f);
+                EXPECT_NEAR(got.y, windowY(want.y), 0.01f);
+                EXPECT_NEAR(got.r, 0.25f, 1e-6f) << "no colour inside the list";
+                EXPECT_NEAR(got.b, 0.75f, 1e-6f);
+            }
+        }
+    }
+}
+
+// With one white directional light, no ambient and a white diffuse material, a vertex's lit
+// red value is max(0, n . l): the colours show which normal reached each corner.
+TEST(Mesh, EveryCornerCarriesItsOwnNormal) {
+    orthoView();
+    const GLfloat zero[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const double l[3] = {1.0 / std::sqrt(14.0), 2.0 / std::sqrt(14.0), 3.0 / std::sqrt(14.0)};
+    const GLfloat direction[] = {1.0f, 2.0f, 3.0f, 0.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, zero);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, zero);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, zero);
+    glLightfv(GL_LIGHT0, GL_POSITION, direction);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, zero);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, zero);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, zero);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    for (const int kind : {0, 1}) {
+        SCOPED_TRACE("kind " + std::to_string(kind));
+        const Mesh mesh(kind);
+        const DigitMesh& table = digitMesh(kind);
+        const auto items = feedbackOf(mesh.list(kind));
+        ASSERT_EQ(items.size(), table.triangles.size());
+        int lit = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                const Point3& n = table.normals[table.triangles[i].normal[c]];
+                const double want = std::max(0.0, n.x * l[0] + n.y * l[1] + n.z * l[2]);
+                EXPECT_NEAR(items[i].vertices[c].r, want, 2e-3)
+                    << "triangle " << i << ", corner " << c;
+                lit += want > 0.1 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(lit, static_cast<int>(items.size())) << "the light reaches many corners";
+    }
+}
+
+// Window depth of model depth z for the orthographic view above: near plane -1, far plane 1.
+float windowDepth(double z) {
+    return static_cast<float>((1.0 - z) / 2.0);
+}
+
+TEST(Mesh, CullingKeepsOnlyOutwardFacesTowardsTheViewer) {
+    struct View {
+        const char* name;
+        float turnY, turnX;
+    };
+    const View views[] = {{"from +z", 0, 0},         {"from -z", 180, 0},
+                          {"from the right", 70, 0}, {"from the left", -70, 0},
+                          {"from above", 0, 70},     {"from below", 0, -70},
+                          {"oblique", 35, 25}};
+    for (const int kind : {0, 1}) {
+        const DigitMesh& table = digitMesh(kind);
+        const float frontZ = table.vertices.front().z;
+        const float backZ = table.vertices.back().z;
+        for (const View& view : views) {
+            SCOPED_TRACE(std::string("kind ") + std::to_string(kind) + ", " + view.name);
+            orthoView(view.turnY, view.turnX);
+            const Mesh mesh(kind);
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            GLdouble matrix[16];
+            glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
+            // The triangles that face the viewer: counter-clockwise in eye space, which the table
+            // tests show is where their outward side faces it. Nearly edge-on ones may go
+            // either way.
+            int facing = 0, edgeOn = 0;
+            for (const MeshTriangle& t : table.triangles) {
+                double e[3][2];
+                for (int c = 0; c < 3; ++c) {
+                    const Point3& v = table.vertices[t.vertex[c]];
+                    e[c][0] = matrix[0] * v.x + matrix[4] * v.y + matrix[8] * v.z;
+                    e[c][1] = matrix[1] * v.x + matrix[5] * v.y + matrix[9] * v.z;
+                }
+                const double area = (e[1][0] - e[0][0]) * (e[2][1] - e[0][1]) -
+                                    (e[2][0] - e[0][0]) * (e[1][1] - e[0][1]);
+                facing += area > 1e-9 ? 1 : 0;
+                edgeOn += std::abs(area) <= 1e-9 ? 1 : 0;
+            }
+            const auto items = feedbackOf(mesh.list(kind));
+            const int kept = countKind(items, FeedbackItem::polygon);
+            EXPECT_GE(kept, facing);
+            EXPECT_LE(kept, facing + edgeOn);
+
+            // Seen straight on, the near cap stays whole and the far cap is gone.
+            // Turned half round, the front cap comes to the back cap's depth and vice versa.
+            if (view.turnX == 0 && (view.turnY == 0 || view.turnY == 180)) {
+                int nearCap = 0, farCap = 0;
+                for (const FeedbackItem& item : items) {
+                    int onNear = 0, onFar = 0;
+                    for (const FeedbackVertex& v : item.vertices) {
+                        onNear += std::abs(v.z - windowDepth(backZ)) < 1e-5f ? 1 : 0;
+                        onFar += std::abs(v.z - windowDepth(frontZ)) < 1e-5f ? 1 : 0;
+                    }
+                    nearCap += onNear == 3 ? 1 : 0;
+                    farCap += onFar == 3 ? 1 : 0;
+                }
+                EXPECT_EQ(nearCap, table.capTriangles);
+                EXPECT_EQ(farCap, 0);
+            }
+        }
+    }
+}
+
+TEST(Mesh, TheZerosHoleStaysOpenFromFrontAndBack) {
+    for (const float turn : {0.0f, 180.0f}) {
+        SCOPED_TRACE("turned " + std::to_string(turn) + " degrees");
+        orthoView(turn);
+        const Mesh mesh(0);
+        glEnable(GL_CULL_FACE);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glCallList(static_cast<GLuint>(mesh.list(0)));
+        glFinish();
+        struct Probe {
+            const char* what;
+            double x, y;
+            float want;
+        };
+        // The hole spans x -0.062 to 0.062 (0.046 at the bulge) around y -0.125; the ring
+        // runs out to x 0.115.
+        const Probe probes[] = {{"hole centre", 0.0, -0.125, 0.0f},
+                                {"right ring", 0.089, -0.125, 1.0f},
+                                {"left ring", -0.089, -0.125, 1.0f},
+                                {"bottom ring", 0.0, -0.274, 1.0f},
+                                {"outside", 0.18, 0.05, 0.0f}};
+        for (const Probe& p : probes) {
+            const int x = static_cast<int>(windowX(p.x));
+            const int y = static_cast<int>(windowY(p.y));
+            const Rgb got = readPixel(x, y);
+            EXPECT_NEAR(got.r, p.want, pixelTolerance)
+                << p.what << ": expected " << p.want << ", observed " << got.r << " at (" << x
+                << ", " << y << ")";
+        }
+    }
+}
+
+TEST(Mesh, EveryKindButZeroCompilesTheOne) {
+    orthoView();
+    const Mesh one(1);
+    const Mesh seven(7);
+    const Mesh zero(0);
+    ASSERT_NE(one.list(1), seven.list(7));
+    ASSERT_TRUE(glIsList(static_cast<GLuint>(seven.list(7))));
+    EXPECT_EQ(seven.list(7), seven.list(1)) << "kind 7 keeps its list where kind 1 does";
+    const auto a = feedbackOf(one.list(1));
+    const auto b = feedbackOf(seven.list(7));
+    ASSERT_EQ(a.size(), 356u);
+    ASSERT_EQ(b.size(), a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_EQ(a[i].vertices[c].x, b[i].vertices[c].x) << i;
+            EXPECT_EQ(a[i].vertices[c].y, b[i].vertices[c].y) << i;
+            EXPECT_EQ(a[i].vertices[c].z, b[i].vertices[c].z) << i;
+        }
+    }
+    EXPECT_EQ(feedbackOf(zero.list(0)).size(), 630u);
+}
+
+// Both digits side by side, lit as the placements are, for people to look at.
+TEST(Mesh, PictureOfBothDigits) {
+    constexpr int width = 640, height = 400;
+    useGlWindow(width, height);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // 0.72 by 0.45 model units, the window's shape, with y = -0.125 (the digits' middle) centred.
+    glOrtho(-0.36, 0.36, -0.35, 0.1, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    applyLight5(); // in eye coordinates: the identity modelview
+    applyPlacementMaterial();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT5);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const Mesh zero(0);
+    const Mesh one(1);
+    const struct {
+        int list;
+        float x, turn;
+    } digits[] = {{zero.list(0), -0.15f, 25.0f}, {one.list(1), 0.15f, -25.0f}};
+    for (const auto& d : digits) {
+        glPushMatrix();
+        glTranslatef(d.x, 0.0f, 0.0f);
+        glRotatef(d.turn, 0.0f, 1.0f, 0.0f);
+        glRotatef(15.0f, 1.0f, 0.0f, 0.0f);
+        glCallList(static_cast<GLuint>(d.list));
+        glPopMatrix();
+    }
+    glFinish();
+    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
+    // The middle of the one's stem is lit; far from both digits is background.
+    const Rgb stem = readPixel(static_cast<int>((0.15 + 0.36) / 0.72 * width),
+                               static_cast<int>((-0.1 + 0.35) / 0.45 * height));
+    EXPECT_GT(stem.r + stem.g + stem.b, 0.1f);
+    const Rgb corner = readPixel(5, height - 5);
+    EXPECT_NEAR(corner.r + corner.g + corner.b, 0.0f, pixelTolerance);
+    std::printf("picture: %s\n", savePicture("meshesDigits.png", width, height).c_str());
+}
+
+} // namespace
