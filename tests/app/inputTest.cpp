@@ -1,7 +1,7 @@
 // inputTest.cpp -- the key table, the twelve mouse rows in order, and the drag tracker
 #include "app/input.h"
-#include "assembly/dealing.h"
 #include "app/application.h"
+#include "assembly/dealing.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
 #include "support/glWindow.h"
