@@ -7,11 +7,14 @@
 // achieved. Nothing reads the object afterwards.
 class Snapshot {
   public:
+    // name: the PNG's file name inside tarvikImages, of any length. scale: captureScale.
     Snapshot(const std::string& name, float scale);
     virtual ~Snapshot();
 
-    // 0 after a written file; 1 when the file could not be created; 2 and 3 when libpng's
-    // write or info structure could not be made; 4 when libpng failed while writing.
+    // Draws the current frame once more (without the swap) and writes the square of side
+    // captureSide(scale) at window (200, 50) as a greyscale PNG to filePath. Returns one of the
+    // pngFile.h results: 0 after a written file; 1 when the file could not be created; 2 and 3
+    // when libpng's write or info structure could not be made; 4 when the write failed.
     int saveFrame();
 
   private:

@@ -1,0 +1,134 @@
+// gallery.cpp -- the HTML gallery of every PNG file in tarvikImages
+#include "export/gallery.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+namespace {
+
+const std::filesystem::path imageDir = "tarvikImages";
+const std::string indexName = "tarvik01.html";
+
+const std::string pageHead = "\t<BODY bgcolor=\"#000000\" text=\"#4C4C4C\" link=\"#4C4C4C\" "
+                             "alink=\"#4C4C4C\" vlink=\"#4C4C4C\">\n"
+                             "\t<FONT face=\"helvetica, arial, verdana, sans-serif\">\n";
+const std::string pageTail = "\t</FONT>\n\t</BODY>\n</HTML>\n";
+
+bool endsWithPng(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string tail = name.substr(name.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; });
+    return tail == ".png";
+}
+
+// Binary mode: every line feed is one byte. An existing page is replaced; one that cannot be
+// opened is skipped without a word.
+void writePage(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream page(path, std::ios::binary | std::ios::trunc);
+    page << text;
+}
+
+} // namespace
+
+std::vector<std::string> pngNames(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code typeError;
+        const std::string name = it->path().filename().string();
+        // A directory called "x.png" is no picture.
+        if (endsWithPng(name) && it->is_regular_file(typeError)) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string htmlText(const std::string& name) {
+    std::string text;
+    for (char c : name) {
+        switch (c) {
+        case '&':
+            text += "&amp;";
+            break;
+        case '<':
+            text += "&lt;";
+            break;
+        case '>':
+            text += "&gt;";
+            break;
+        case '"':
+            text += "&quot;";
+            break;
+        default:
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string linkPath(const std::string& name) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string link;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool safe = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                          (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                          byte == '_' || byte == '~';
+        if (safe) {
+            link += c;
+        } else {
+            link += '%';
+            link += hex[byte >> 4];
+            link += hex[byte & 15];
+        }
+    }
+    return link;
+}
+
+std::string imagePageText(const std::string& png) {
+    const std::string text = htmlText(png);
+    return "<HTML>\n\t<HEAD>\n\t\t<TITLE>" + text + "</TITLE>\n\t</HEAD>\n" + pageHead + "\t<H2>" +
+           text + "</H2>\n" + "\t\t<IMG src=\"" + linkPath(png) + "\" alt=\"" + text +
+           "\" height=\"900\" width=\"900\">\n" + pageTail;
+}
+
+std::string indexHeadText() {
+    return "<HTML>\n\t<HEAD>\n\t\t<TITLE>t a r v i k 01</TITLE>\n\t</HEAD>\n" + pageHead +
+           "\t<H2>t a r v i k 01</H2>\n";
+}
+
+std::string indexEntryText(const std::string& png) {
+    const std::string text = htmlText(png);
+    return "\t\t<A href=\"" + linkPath(png + ".html") + "\" name=\"" + text + "\"><IMG src=\"" +
+           linkPath(png) + "\" alt=\"" + text + "\" height=\"100\" width=\"100\"></A>\n";
+}
+
+std::string indexTailText() {
+    return pageTail;
+}
+
+void writeGallery() {
+    // The index is opened first and stays open; it fails, and nothing else is written, when the
+    // directory is missing.
+    std::ofstream index(imageDir / indexName, std::ios::binary | std::ios::trunc);
+    const std::vector<std::string> names = pngNames(imageDir);
+    // The first image page comes before the index head, every later one just before its entry.
+    if (!names.empty()) {
+        writePage(imageDir / (names.front() + ".html"), imagePageText(names.front()));
+    }
+    index << indexHeadText();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) {
+            writePage(imageDir / (names[i] + ".html"), imagePageText(names[i]));
+        }
+        index << indexEntryText(names[i]);
+    }
+    index << indexTailText();
+}

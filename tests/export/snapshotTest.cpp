@@ -1,0 +1,266 @@
+// snapshotTest.cpp -- snapshots of real frames: what the file holds, and what failures leave
+#include "export/snapshot.h"
+#include "app/application.h"
+#include "export/gallery.h"
+#include "export/pngFile.h"
+#include "faults.h"
+#include "pngReader.h"
+#include "scene/listTable.h"
+#include "scene/sceneStore.h"
+#include "support/glWindow.h"
+#include "support/tempDir.h"
+
+#include <GL/gl.h>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <png.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The pattern is drawn by the scene itself: at full burst (phase 6, distance 300) the burst
+// overlay's viewport is exactly the captured square, 300 overlay units across it, and the frame
+// list of slot 300 is what it calls first. With no placements nothing else is drawn, so the
+// frame that drawFrame makes for the capture is the pattern on black.
+void showInOverlay(const std::function<void()>& draw) {
+    freshScene(1);
+    Phase = 6;
+    burstDistance = 300;
+    beginSlotList(frameSlot);
+    glPushMatrix();
+    glLoadIdentity();
+    draw();
+    glPopMatrix();
+    endSlotList();
+}
+
+// An axis-aligned block in overlay units (0 to 300, y upwards).
+void block(double x0, double y0, double x1, double y1, GLubyte r, GLubyte g, GLubyte b) {
+    glColor3ub(r, g, b);
+    glRectd(x0, y0, x1, y1);
+}
+
+// At a scale of 1.0 one overlay unit is 3 pixels: the byte of the file at the centre of the
+// overlay point (x, y).
+unsigned char byteAt(const PngPicture& picture, double x, double y) {
+    const int column = static_cast<int>(x * 3.0);
+    const int row = 899 - static_cast<int>(y * 3.0);
+    return picture.at(static_cast<std::size_t>(row), static_cast<std::size_t>(column));
+}
+
+PngPicture snapshot(const std::string& name) {
+    Snapshot(name, captureScale);
+    return readPng("tarvikImages/" + name);
+}
+
+class SnapshotOfFrame : public ::testing::Test {
+  protected:
+    void SetUp() override { useGlWindow(1280, 1024); }
+};
+
+} // namespace
+
+TEST_F(SnapshotOfFrame, EveryRedLevelOfTheFrameReachesTheFileUnchanged) {
+    // 16 x 16 cells of 18 units (54 pixels), level 16 * row + column.
+    showInOverlay([] {
+        for (int level = 0; level < 256; ++level) {
+            const double x = 6 + 18 * (level % 16);
+            const double y = 6 + 18 * (level / 16);
+            block(x, y, x + 18, y + 18, static_cast<GLubyte>(level), 0, 0);
+        }
+    });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const PngPicture picture = snapshot("test.png");
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(picture.width, 900u);
+    EXPECT_EQ(picture.height, 900u);
+    EXPECT_EQ(picture.bitDepth, 8);
+    EXPECT_EQ(picture.colourType, PNG_COLOR_TYPE_GRAY);
+    EXPECT_EQ(picture.interlace, PNG_INTERLACE_NONE);
+    for (int level = 0; level < 256; ++level) {
+        SCOPED_TRACE(level);
+        EXPECT_EQ(byteAt(picture, 15 + 18 * (level % 16), 15 + 18 * (level / 16)), level);
+    }
+    EXPECT_EQ(drainGlErrors(), GL_NO_ERROR);
+}
+
+TEST_F(SnapshotOfFrame, OnlyTheRedChannelIsRecorded) {
+    showInOverlay([] {
+        block(0, 0, 100, 300, 0, 255, 0);
+        block(100, 0, 200, 300, 0, 0, 255);
+        block(200, 0, 300, 300, 255, 255, 255);
+    });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const PngPicture picture = snapshot("test.png");
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(byteAt(picture, 50, 150), 0) << "green";
+    EXPECT_EQ(byteAt(picture, 150, 150), 0) << "blue";
+    EXPECT_EQ(byteAt(picture, 250, 150), 255) << "white";
+}
+
+TEST_F(SnapshotOfFrame, RowsAreUprightAndNotMirrored) {
+    // Bright in the top left corner only, half grey in the bottom right only.
+    showInOverlay([] {
+        block(0, 200, 100, 300, 255, 0, 0);
+        block(200, 0, 300, 100, 128, 0, 0);
+    });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const PngPicture picture = snapshot("test.png");
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(picture.at(0, 0), 255);
+    EXPECT_EQ(picture.at(0, 899), 0);
+    EXPECT_EQ(picture.at(899, 0), 0);
+    EXPECT_EQ(picture.at(899, 899), 128);
+    // Pixel by pixel against the frame the capture drew, still in the back buffer: file row r
+    // is window row 50 + 899 - r, file column c is window column 200 + c.
+    std::vector<GLubyte> frame(900 * 900);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(200, 50, 900, 900, GL_RED, GL_UNSIGNED_BYTE, frame.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    int mismatches = 0;
+    for (std::size_t r = 0; r < 900; ++r) {
+        for (std::size_t c = 0; c < 900; ++c) {
+            mismatches += picture.at(r, c) != frame[(899 - r) * 900 + c] ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(SnapshotOfFrame, ShowsTheFrameDrawnLastWhateverTheBackBufferHeld) {
+    showInOverlay([] { block(0, 0, 300, 300, 255, 255, 255); });
+    Phase = 1; // no elements: the frame is black
+    // Leave something else in the back buffer, as a swap may.
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const PngPicture picture = snapshot("test.png");
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(picture.rows, std::vector<unsigned char>(900 * 900, 0));
+}
+
+TEST_F(SnapshotOfFrame, SecondSnapshotReplacesTheFile) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
+    EXPECT_EQ(snapshot("test.png").rows, std::vector<unsigned char>(900 * 900, 255));
+    showInOverlay([] { block(0, 0, 300, 300, 64, 0, 0); });
+    EXPECT_EQ(snapshot("test.png").rows, std::vector<unsigned char>(900 * 900, 64));
+    EXPECT_EQ(listDirectory("tarvikImages"),
+              (std::vector<std::string>{"tarvik01.html", "test.png", "test.png.html"}));
+}
+
+TEST_F(SnapshotOfFrame, FirstSnapshotIntoAnEmptyDirectoryGivesOneEntry) {
+    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const std::string name = "240-1765152000.png";
+    Snapshot(name, captureScale);
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHeadText() + indexEntryText(name) + indexTailText());
+    EXPECT_EQ(readFile("tarvikImages/" + name + ".html"), imagePageText(name));
+    EXPECT_TRUE(readPng("tarvikImages/" + name).ok);
+}
+
+TEST_F(SnapshotOfFrame, NamesOfAnyLengthAreWrittenWhole) {
+    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const std::string name = std::string(200, 'n') + ".png";
+    EXPECT_TRUE(snapshot(name).ok);
+    EXPECT_EQ(pngNames("tarvikImages"), std::vector<std::string>{name});
+}
+
+TEST_F(SnapshotOfFrame, MissingDirectoryWritesNothing) {
+    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
+    TempDir temp;
+    Snapshot shot("test.png", captureScale);
+    EXPECT_EQ(shot.saveFrame(), pngNoFile);
+    EXPECT_TRUE(listDirectory(".").empty());
+}
+
+TEST_F(SnapshotOfFrame, FailedWritesKeepTheEarlierFileAndStillMakeTheGallery) {
+    // Noise of 9-pixel blocks: a file of far more than a stdio buffer, so the limited write
+    // below fails inside libpng.
+    showInOverlay([] {
+        std::uint32_t state = 99;
+        for (int y = 0; y < 300; y += 3) {
+            for (int x = 0; x < 300; x += 3) {
+                state = state * 214013u + 2531011u;
+                block(x, y, x + 3, y + 3, static_cast<GLubyte>(state >> 16), 0, 0);
+            }
+        }
+    });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    Snapshot("noise.png", captureScale);
+    ASSERT_GT(fs::file_size("tarvikImages/noise.png"), 16384u);
+    fs::remove("tarvikImages/noise.png");
+    fs::remove("tarvikImages/noise.png.html");
+    writeFile("tarvikImages/test.png", "the earlier picture");
+    writeFile("tarvikImages/other.png", "another picture");
+    const auto galleryIsWhole = [] {
+        EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+                  indexHeadText() + indexEntryText("other.png") + indexEntryText("test.png") +
+                      indexTailText());
+        EXPECT_EQ(readFile("tarvikImages/test.png.html"), imagePageText("test.png"));
+    };
+    {
+        SCOPED_TRACE("libpng cannot write: files of at most 1000 bytes");
+        FileSizeLimit limit(1000); // the pages are smaller
+        Snapshot shot("test.png", captureScale);
+        EXPECT_EQ(shot.saveFrame(), pngWriteFailed);
+        EXPECT_EQ(readFile("tarvikImages/test.png"), "the earlier picture");
+        galleryIsWhole();
+    }
+    {
+        SCOPED_TRACE("the file cannot take the place of a directory");
+        fs::remove("tarvikImages/tarvik01.html");
+        fs::create_directory("tarvikImages/blocked.png");
+        Snapshot shot("blocked.png", captureScale);
+        EXPECT_EQ(shot.saveFrame(), pngNoFile);
+        EXPECT_TRUE(fs::is_directory("tarvikImages/blocked.png"));
+        galleryIsWhole();
+        fs::remove("tarvikImages/blocked.png");
+    }
+    {
+        SCOPED_TRACE("read-only directory");
+        ReadOnlyDirectory readOnly("tarvikImages");
+        ASSERT_TRUE(readOnly.active());
+        Snapshot shot("test.png", captureScale);
+        EXPECT_EQ(shot.saveFrame(), pngNoFile);
+        EXPECT_EQ(readFile("tarvikImages/test.png"), "the earlier picture");
+    }
+    EXPECT_EQ(listDirectory("tarvikImages"),
+              (std::vector<std::string>{"other.png", "other.png.html", "tarvik01.html", "test.png",
+                                        "test.png.html"}));
+}
+
+TEST(SnapshotOfSmallScreen, PixelsAboveTheScreenComeOutBlack) {
+    // 768 lines: a square of 750 from window row 50 reaches 32 rows past the top.
+    useGlWindow(1024, 768);
+    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const PngPicture picture = snapshot("test.png");
+    ASSERT_TRUE(picture.ok);
+    ASSERT_EQ(picture.width, 750u);
+    ASSERT_EQ(picture.height, 750u);
+    for (std::size_t r = 0; r < 750; ++r) {
+        const unsigned char expected = r < 32 ? 0 : 255;
+        for (std::size_t c = 0; c < 750; c += 7) {
+            if (picture.at(r, c) != expected) {
+                ADD_FAILURE() << "row " << r << " column " << c << ": expected " << +expected
+                              << ", observed " << +picture.at(r, c);
+                return;
+            }
+        }
+    }
+}
