@@ -1,0 +1,79 @@
+// diagramScene.cpp -- a phase-5 scene for the overlay tests, and probes of the lists it compiles
+#include "diagramScene.h"
+
+#include "scene/listTable.h"
+#include "scene/sceneStore.h"
+#include "support/glWindow.h"
+
+#include <GL/glu.h>
+#include <algorithm>
+
+void setUpDiagram(unsigned seed) {
+    useGlWindow();
+    freshScene(seed);
+    glyphs.assign(glyphPoolSize, Glyph{});
+    placed.assign(placedPoolSize, Strip{});
+    for (int p = 0; p < placedPoolSize; ++p) {
+        placed[p].source = (7 * p + 3) % stripPoolSize;
+        placed[p].age = maxAge;
+    }
+    placedCount = placedPoolSize;
+    Phase = 5;
+    // A finished glyph list leaves GL_LINE behind; start each case from GL's default.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void overlayView(int side) {
+    glViewport(0, 0, side, side);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, side, 0.0, side);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // As in the overlay passes: the figures wind clockwise and would be culled.
+    glDisable(GL_CULL_FACE);
+}
+
+void compileMarker(int slot) {
+    beginSlotList(slot);
+    glPassThrough(static_cast<GLfloat>(slot));
+    glBegin(GL_POINTS);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glEnd();
+    endSlotList();
+}
+
+std::vector<FeedbackItem> slotFeedback(int slot) {
+    return captureFeedback([slot] { callSlot(slot); }, 200000);
+}
+
+std::vector<int> markersIn(const std::vector<FeedbackItem>& items) {
+    std::vector<int> markers;
+    for (const FeedbackItem& item : items) {
+        if (item.kind == FeedbackItem::passThrough) {
+            markers.push_back(static_cast<int>(item.marker));
+        }
+    }
+    return markers;
+}
+
+std::vector<FeedbackItem> itemsOfKind(const std::vector<FeedbackItem>& items,
+                                      FeedbackItem::Kind kind) {
+    std::vector<FeedbackItem> chosen;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(chosen),
+                 [kind](const FeedbackItem& item) { return item.kind == kind; });
+    return chosen;
+}
+
+Box boundsOf(const std::vector<FeedbackItem>& items) {
+    Box box{1e30f, 1e30f, -1e30f, -1e30f};
+    for (const FeedbackItem& item : items) {
+        for (const FeedbackVertex& v : item.vertices) {
+            box.minX = std::min(box.minX, v.x);
+            box.minY = std::min(box.minY, v.y);
+            box.maxX = std::max(box.maxX, v.x);
+            box.maxY = std::max(box.maxY, v.y);
+        }
+    }
+    return box;
+}

@@ -1,0 +1,113 @@
+// stepFractionTest.cpp -- fractions, alphas and stipple repeats of the diagram sub-steps, no GL
+#include "overlay/stepFraction.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr float infinity = std::numeric_limits<float>::infinity();
+
+// The fractions of one rising sub-step's calls, from counter 0 until it ends.
+std::vector<float> risingCalls(float speed) {
+    std::vector<float> ts;
+    std::int32_t count = 0;
+    while (count < subStepEndCount && ts.size() < 100) {
+        const SubStepTick tick = risingStep(count, speed);
+        ts.push_back(tick.t);
+        count = tick.stepCount;
+    }
+    return ts;
+}
+
+std::vector<float> returnCalls(float speed) {
+    std::vector<float> ts;
+    std::int32_t count = 0;
+    while (count < subStepEndCount && ts.size() < 100) {
+        const SubStepTick tick = returnStep(count, speed);
+        ts.push_back(tick.t);
+        count = tick.stepCount;
+    }
+    return ts;
+}
+
+} // namespace
+
+TEST(StepFraction, RisingSubStepTakes26CallsAtSpeedOneAnd22At1point2) {
+    const std::vector<float> ts = risingCalls(1.0f);
+    ASSERT_EQ(ts.size(), 26u);
+    for (std::size_t k = 0; k < 25; ++k) {
+        EXPECT_NEAR(ts[k], 0.04 * k, 1e-6) << "call " << k;
+    }
+    EXPECT_EQ(ts.back(), 1.0f);
+
+    const std::vector<float> faster = risingCalls(1.2f);
+    ASSERT_EQ(faster.size(), 22u);
+    EXPECT_NEAR(faster[20], 20 * 0.04 * 1.2, 1e-6);
+    EXPECT_EQ(faster.back(), 1.0f) << "1.008 at counter 21 is cut to 1";
+}
+
+TEST(StepFraction, ReturnTakes25CallsAtSpeedOneAnd21At1point2) {
+    const std::vector<float> ts = returnCalls(1.0f);
+    ASSERT_EQ(ts.size(), 25u);
+    for (std::size_t k = 0; k < 24; ++k) {
+        EXPECT_NEAR(ts[k], 0.96 - 0.04 * k, 1e-6) << "call " << k;
+    }
+    EXPECT_EQ(ts.back(), 0.0f);
+    const std::vector<float> faster = returnCalls(1.2f);
+    ASSERT_EQ(faster.size(), 21u);
+    EXPECT_EQ(faster.back(), 0.0f);
+}
+
+TEST(StepFraction, SpeedChangeTakesEffectAtTheNextCall) {
+    // Ten calls at 1.0, then doubled: the counter carries on, t jumps and ends early.
+    std::int32_t count = 10;
+    SubStepTick tick = risingStep(count, 2.0f);
+    EXPECT_NEAR(tick.t, 0.8, 1e-6);
+    tick = risingStep(tick.stepCount, 2.0f);
+    EXPECT_NEAR(tick.t, 0.88, 1e-6);
+    tick = risingStep(tick.stepCount, 2.0f);
+    EXPECT_NEAR(tick.t, 0.96, 1e-6);
+    tick = risingStep(tick.stepCount, 2.0f);
+    EXPECT_EQ(tick.t, 1.0f);
+    EXPECT_EQ(tick.stepCount, subStepEndCount);
+    // Slowed back down in the return, the counter of the calls so far stays.
+    count = 12;
+    EXPECT_NEAR(returnStep(count, 1.0f).t, 0.48, 1e-6);
+    EXPECT_EQ(returnStep(count, 1.0f).stepCount, 13);
+}
+
+TEST(StepFraction, InfiniteSpeedEndsEverySubStepAtItsFirstCallWithoutNaN) {
+    const SubStepTick rising = risingStep(0, infinity);
+    EXPECT_EQ(rising.t, 1.0f);
+    EXPECT_EQ(rising.stepCount, subStepEndCount);
+    const SubStepTick back = returnStep(0, infinity);
+    EXPECT_EQ(back.t, 0.0f);
+    EXPECT_EQ(back.stepCount, subStepEndCount);
+    // The largest finite speed: a product beyond the float range still ends cleanly.
+    const float huge = std::numeric_limits<float>::max();
+    EXPECT_EQ(risingStep(0, huge).t, 0.0f);
+    EXPECT_EQ(risingStep(1, huge).t, 1.0f);
+    EXPECT_EQ(returnStep(0, huge).t, 0.0f);
+}
+
+TEST(FrameFade, GlyphZeroFadesIn14CallsLaterGlyphsOneOpaqueCall) {
+    std::vector<float> alphas;
+    std::int32_t count = 0;
+    while (count < frameEndCount && alphas.size() < 200) {
+        const FrameTick tick = frameStep(count);
+        alphas.push_back(tick.alpha);
+        count = tick.stepCount;
+    }
+    ASSERT_EQ(alphas.size(), 14u);
+    for (std::size_t k = 0; k < alphas.size(); ++k) {
+        EXPECT_NEAR(alphas[k], 0.006 * k * k, 1e-6) << "call " << k;
+    }
+    EXPECT_NEAR(alphas.back(), 1.014, 1e-6);
+    // Later glyphs start where the previous glyph's return left the counter.
+    const FrameTick later = frameStep(subStepEndCount);
+    EXPECT_NEAR(later.alpha, 4.056, 1e-5);
+    EXPECT_EQ(later.stepCount, frameEndCount);
+}
