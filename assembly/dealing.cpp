@@ -30,13 +30,13 @@ void compileStripList(int s) {
     endSlotList();
 }
 
+} // namespace
+
 void compilePlacementList(int p) {
     beginSlotList(placementSlot(p));
     callSlot(stripSlot(placed[p].source));
     endSlotList();
 }
-
-} // namespace
 
 void buildStrips() {
     for (int s = 0; s < stripPoolSize; ++s) {

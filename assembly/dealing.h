@@ -37,6 +37,9 @@ Point3 placementCell(int n);
 // Sets placement p's pos to its flight point at age / 100.
 void placementPoint(int p);
 
+// Placement p's list at rest: one call of the list of the strip it was dealt from.
+void compilePlacementList(int p);
+
 // One idle step of dealing: moves, recompiles and ages every dealt placement; when the 48th
 // has landed, draws that frame at once and moves on to glyph derivation.
 void dealingStep();

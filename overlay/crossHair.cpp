@@ -1,6 +1,7 @@
 // crossHair.cpp -- the overlay frame's fade-in and the cross-hair's sweeps out and back
 #include "overlay/crossHair.h"
 
+#include "assembly/dealing.h"
 #include "overlay/geometry.h"
 #include "overlay/spinningPlacements.h"
 #include "overlay/stepFraction.h"
@@ -96,7 +97,7 @@ void crossHairSweepStep(int a) {
         compileSpinningStrip(4 * a, angle);
         compileMovingCrossHair(crossHairPoint(g, tick.t, 0.0f));
     } else {
-        compileRestingStrip(4 * a);
+        compilePlacementList(4 * a);
         compileSpinningStrip(4 * a + 1, angle);
         compileMovingCrossHair(crossHairPoint(g, 1.0f, tick.t));
     }

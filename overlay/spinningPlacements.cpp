@@ -29,12 +29,6 @@ void compileSpinningStrip(int p, float angle) {
     endSlotList();
 }
 
-void compileRestingStrip(int p) {
-    beginSlotList(placementSlot(p));
-    callSlot(stripSlot(placed[p].source));
-    endSlotList();
-}
-
 void compileSpinningPair(int p, int firstSpinning, float angle) {
     const int s = placed[p].source;
     beginSlotList(placementSlot(p));

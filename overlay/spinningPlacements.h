@@ -7,9 +7,6 @@
 // Placement p's list as its whole strip list turned by angle.
 void compileSpinningStrip(int p, float angle);
 
-// Placement p's list as a plain call of its strip list, at rest.
-void compileRestingStrip(int p);
-
 // Placement p's list as the four element lists of its strip, 0.35 apart along x, with elements
 // firstSpinning and firstSpinning + 1 (0 or 2) turned by angle and the other two at rest.
 void compileSpinningPair(int p, int firstSpinning, float angle);
