@@ -1,0 +1,452 @@
+# player.py -- plays the real tarvik01 on a private Xorg display with real X input
+"""The player behind tests/rig/play, tools/demo and the end-to-end tests.
+
+A Player starts a private Xorg server with the dummy driver (tests/rig/xserver) offering a
+chosen set of game modes, starts tarvik01 in a working directory with a tarvikImages folder,
+and plays it through xdotool. It only ever waits on what the program shows the world: its
+output, files appearing in tarvikImages, screenshots of the root window and the process
+ending; every wait has a timeout, and the whole game has a deadline. Leaving the `with` block
+stops the program and the server, whatever happened.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+import pictures
+
+RIG = Path(__file__).resolve().parent
+CYCLE_PICTURE = re.compile(r"^(\d+)-(\d+)\.png$")  # "<sum>-<seconds>.png"
+READY_WINDOW = "FREEGLUT"  # freeglut's name for its game-mode window, which it focuses
+ALL_LEFT = "L" * 64
+
+
+class PlayError(Exception):
+    """The program did not do what the player waited for."""
+
+
+class WaitTimeout(PlayError):
+    """A wait ran out of time (the program still runs)."""
+
+
+def _stop_on_signals():
+    """Turns SIGTERM and SIGHUP into SystemExit, so that the `with` blocks clean up."""
+
+    def leave(number, _frame):
+        raise SystemExit(128 + number)
+
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, leave)
+
+
+class Player:
+    def __init__(
+        self, binary, modes="800x600", workdir=None, deadline=900.0, launch=True, log=None
+    ):
+        """binary: the tarvik01 executable. modes: as for tests/rig/xserver ("800x600",
+        "1280x1024,800x600", "none"). workdir: where the program runs (a fresh temporary
+        folder, removed afterwards, when None). deadline: seconds that the whole game may take
+        from start(); every wait fails once it has passed. launch: start the program with the
+        server (otherwise call start_program(), for a look at the display first)."""
+        self.binary = str(Path(binary).resolve())
+        self.modes = modes
+        self.given_workdir = workdir
+        self.deadline_seconds = deadline
+        self.launch = launch
+        self.log = log or (lambda text: print("play: " + text, file=sys.stderr, flush=True))
+        self.state = None
+        self.display = None
+        self.workdir = None
+        self.process = None
+        self.exit_code = None
+        # Helpers run without a sanitizer run's preload: it is meant for the program alone.
+        self.tool_env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+
+    # ---- start and stop
+
+    def __enter__(self):
+        _stop_on_signals()
+        try:
+            self.start()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def __exit__(self, kind, error, _trace):
+        if error is not None and not isinstance(error, (KeyboardInterrupt, SystemExit)):
+            self.report()
+        self.stop()
+        return False
+
+    def start(self):
+        self.started = time.monotonic()
+        self.deadline = self.started + self.deadline_seconds
+        self.state = Path(tempfile.mkdtemp(prefix="tarvik-play-x-"))
+        self.display = self.start_server()
+        if self.given_workdir is None:
+            self.workdir = Path(tempfile.mkdtemp(prefix="tarvik-play-"))
+        else:
+            self.workdir = Path(self.given_workdir).resolve()
+            self.workdir.mkdir(parents=True, exist_ok=True)
+        self.images.mkdir(exist_ok=True)  # the program writes there but never creates it
+        if self.launch:
+            self.start_program()
+
+    def start_server(self):
+        started = subprocess.run(
+            [str(RIG / "xserver"), "start", "--xorg", self.modes, str(self.state)],
+            env=self.tool_env,
+            stdout=subprocess.PIPE,
+            stderr=subprocess.PIPE,
+            text=True,
+            timeout=120,
+        )
+        display = started.stdout.strip()
+        if started.returncode != 0 or not display:
+            raise PlayError(
+                "the Xorg server (%s) did not start: %s" % (self.modes, started.stderr.strip())
+            )
+        self.log("Xorg %s on %s" % (self.modes, display))
+        return display
+
+    def start_program(self):
+        """Starts the program on the display; its output goes to files beside the server's."""
+        env = dict(os.environ, DISPLAY=self.display)
+        with open(self.state / "stdout", "wb") as out, open(self.state / "stderr", "wb") as err:
+            self.process = subprocess.Popen(
+                [self.binary],
+                cwd=self.workdir,
+                env=env,
+                stdin=subprocess.DEVNULL,
+                stdout=out,
+                stderr=err,
+            )
+        self.exit_code = None
+
+    def stop(self):
+        """Ends the program (if it still runs) and the server, and removes what was temporary."""
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=30)
+        if self.state is not None:
+            subprocess.run(
+                [str(RIG / "xserver"), "stop", str(self.state)], env=self.tool_env, timeout=60
+            )
+            shutil.rmtree(self.state, ignore_errors=True)
+            self.state = None
+        if self.given_workdir is None and self.workdir is not None:
+            shutil.rmtree(self.workdir, ignore_errors=True)
+            self.workdir = None
+
+    def report(self):
+        """Tells what the program and the server said, for a game that went wrong."""
+        if self.state is None:
+            return
+        for name in ("stdout", "stderr", "xorg.log"):
+            path = self.state / name
+            if path.exists():
+                lines = path.read_bytes().decode("latin-1").splitlines()[-15:]
+                self.log("--- %s (last lines)\n%s" % (name, "\n".join(lines)))
+
+    # ---- what the program shows
+
+    @property
+    def images(self):
+        return self.workdir / "tarvikImages"
+
+    def output(self):
+        """Everything the program has written to stdout, as bytes."""
+        return (self.state / "stdout").read_bytes()
+
+    def running(self):
+        if self.process is None:
+            return False
+        if self.process.poll() is None:
+            return True
+        self.exit_code = self.process.returncode
+        return False
+
+    def screenshot(self):
+        return pictures.screenshot(self.display, self.tool_env)
+
+    def cycle_pictures(self):
+        """Names of the "<sum>-<seconds>.png" files in tarvikImages."""
+        return sorted(p.name for p in self.images.glob("*.png") if CYCLE_PICTURE.match(p.name))
+
+    def gallery_lists(self, name):
+        """True when the index page is whole and links to the page of this PNG."""
+        index = self.images / "tarvik01.html"
+        try:
+            text = index.read_bytes().decode("latin-1")
+        except OSError:
+            return False
+        return text.endswith("</HTML>\n") and ('href="%s.html"' % name) in text
+
+    def elapsed(self):
+        return time.monotonic() - self.started
+
+    def wait_for(self, what, test, timeout, poll=0.1, may_exit=False):
+        """Polls test() until it returns something true, and returns that. Fails when the
+        timeout or the game's deadline passes, or when the program ends (unless may_exit)."""
+        until = min(time.monotonic() + timeout, self.deadline)
+        while True:
+            value = test()
+            if value:
+                return value
+            if not may_exit and not self.running():
+                raise PlayError(
+                    "the program ended with code %s while waiting for %s" % (self.exit_code, what)
+                )
+            if time.monotonic() >= until:
+                raise WaitTimeout("gave up waiting for %s after %.0f s" % (what, timeout))
+            time.sleep(poll)
+
+    def wait_ready(self, timeout=60):
+        """Waits until the game-mode window has the focus, so that input reaches the program."""
+
+        def focused():
+            probe = subprocess.run(
+                ["xdotool", "getwindowfocus", "getwindowname"],
+                env=dict(self.tool_env, DISPLAY=self.display),
+                stdout=subprocess.PIPE,
+                stderr=subprocess.DEVNULL,
+                timeout=30,
+            )
+            return probe.returncode == 0 and READY_WINDOW.encode() in probe.stdout
+
+        self.wait_for("the game-mode window", focused, timeout)
+
+    def wait_exit(self, timeout=60):
+        """Waits for the program to end and returns its exit code."""
+        self.wait_for("the program to end", lambda: not self.running(), timeout, may_exit=True)
+        return self.exit_code
+
+    def wait_picture(self, name, timeout=120):
+        """Waits until tarvikImages/name is a whole PNG and the gallery lists it."""
+        path = self.images / name
+        self.wait_for(
+            "%s to be written and listed" % name,
+            lambda: pictures.png_complete(path) and self.gallery_lists(name),
+            timeout,
+            poll=0.05,
+        )
+        return path
+
+    def wait_screen(self, what, test, timeout, poll=0.2):
+        """Polls screenshots until test(screenshot) holds; returns that screenshot."""
+
+        def probe():
+            shot = self.screenshot()
+            return shot if test(shot) else None
+
+        return self.wait_for(what, probe, timeout, poll)
+
+    def wait_still(self, what, test=lambda shot: True, timeout=300, gap=0.3):
+        """Waits until two screenshots `gap` seconds apart are equal and the second passes
+        test: the picture has stopped moving (rest, full burst, landed digits)."""
+        last = [None]
+
+        def probe():
+            shot = self.screenshot()
+            previous, last[0] = last[0], shot
+            if previous is not None and previous.pixels == shot.pixels and test(shot):
+                return shot
+            return None
+
+        return self.wait_for(what, probe, timeout, poll=gap)
+
+    # ---- input
+
+    def xdotool(self, *args):
+        subprocess.run(
+            ["xdotool", *[str(a) for a in args]],
+            env=dict(self.tool_env, DISPLAY=self.display),
+            check=True,
+            stdout=subprocess.DEVNULL,
+            timeout=60,
+        )
+
+    def click(self, button=1, times=1):
+        """Presses and releases a button (1 left, 2 middle, 3 right) without moving."""
+        self.xdotool("click", "--repeat", times, "--delay", 20, button)
+
+    def key(self, name, times=1):
+        """Types a key by its X name: plus, minus, space, g, s, Escape."""
+        self.xdotool("key", "--repeat", times, "--delay", 20, name)
+
+    def drag(self, x0, y0, x1, y1, button=1):
+        """Holds the button from (x0, y0) to (x1, y1), moving in two steps. With button 1 the
+        press adds a digit one in gathering and the release ends the program past 600 pixels."""
+        mid_x, mid_y = (x0 + x1) // 2, (y0 + y1) // 2
+        self.xdotool(
+            "mousemove",
+            x0,
+            y0,
+            "mousedown",
+            button,
+            "mousemove",
+            mid_x,
+            mid_y,
+            "mousemove",
+            x1,
+            y1,
+            "mouseup",
+            button,
+        )
+
+    def set_start_point(self, x, y):
+        """Moves the point where new digits start to screen position (x, y). The program
+        follows the pointer only while a button is held, and a middle press does nothing else,
+        so this drags with the middle button, moving one pixel away and back."""
+        self.xdotool(
+            "mousemove",
+            x,
+            y,
+            "mousedown",
+            2,
+            "mousemove",
+            x + 1,
+            y,
+            "mousemove",
+            x,
+            y,
+            "mouseup",
+            2,
+        )
+
+    def escape(self, timeout=60):
+        """Escape, and the exit code the program ends with."""
+        self.key("Escape")
+        return self.wait_exit(timeout)
+
+    # ---- a whole cycle
+
+    def gather(self, presses=ALL_LEFT, start_points=None):
+        """The presses that fill the grid: a string of L (digit one) and R (digit zero), or
+        "g" for the key that fills it with drawn kinds. start_points, if given, maps a press
+        index to the screen position that digits start from, from that press on."""
+        if presses == "g":
+            # "g" does nothing until the collapse has made way for a fresh grid; it fills the
+            # grid only once, so it is safe to repeat until digits show.
+            def filled():
+                self.key("g")
+                return self.wait_screen("digits after g", lambda s: not s.is_black(), 3) is not None
+
+            self.wait_for("g to fill the grid", lambda: _quietly(filled), 120, poll=0)
+            return
+        for i, press in enumerate(presses):
+            if start_points and i in start_points:
+                self.set_start_point(*start_points[i])
+            self.click(1 if press == "L" else 3)
+
+    def play_cycle(
+        self,
+        presses=ALL_LEFT,
+        speed_keys=12,
+        click_period=0.05,
+        hurry=True,
+        timeout=600,
+        shots=None,
+        start_points=None,
+    ):
+        """Plays one cycle from gathering to its capture and returns the PNG's path.
+
+        After the presses of gathering, "+" is typed speed_keys times (faster dealing). In a
+        hurry, the left button is then clicked every click_period seconds until the cycle's PNG
+        exists: left presses deal faster in dealing, draw faster in drawing, burst the assembly
+        at rest and start the capture at full burst; in the other phases, and once the grid is
+        full, they do nothing. Otherwise dealing and drawing run at their own pace, watched on
+        screen, and the clicks start once the diagram rests. shots, a callable taking (label,
+        screenshot), receives pictures of the phases; it implies no hurry. start_points: as
+        for gather()."""
+        before = set(self.cycle_pictures())
+        started = time.monotonic()
+        if shots and presses != "g":
+            # The gathering picture is taken with the last quarter of the digits in flight.
+            split = len(presses) * 3 // 4
+            points = start_points or {}
+            self.gather(presses[:split], {i: p for i, p in points.items() if i < split})
+            shots("gathering", self.screenshot())
+            self.gather(presses[split:], {i - split: p for i, p in points.items() if i >= split})
+        else:
+            self.gather(presses, start_points)
+            if shots:
+                shots("gathering", self.screenshot())
+        if speed_keys:
+            self.key("plus", speed_keys)
+        if shots or not hurry:
+            self.watch_dealing_and_drawing(shots or (lambda label, shot: None))
+
+        def captured():
+            new = set(self.cycle_pictures()) - before
+            if new:
+                return new.pop()
+            self.click(1)
+            return None
+
+        name = self.wait_for("the cycle's picture", captured, timeout, poll=click_period)
+        path = self.wait_picture(name)
+        if shots:
+            # The capture is taken at full burst, which stays on screen until a right press.
+            shots("burst", self.screenshot())
+        self.log("cycle picture %s after %.1f s" % (name, time.monotonic() - started))
+        return path
+
+    def watch_dealing_and_drawing(self, shots):
+        """Follows dealing and drawing on screen, without a press, until the diagram rests.
+        A press is never sent meanwhile: one that came just after the drawing ended would
+        burst the assembly."""
+        paused = self.wait_first_deal()
+        # Dealt strips land in a 4 by 12 grid in the left quarter of the screen.
+        width, height = paused.width, paused.height
+        shots(
+            "dealing",
+            self.wait_screen(
+                "dealt strips", lambda s: s.lit_in(0, 0, width // 4, height) > 2000, 300
+            ),
+        )
+        shots("diagram", self.wait_still("the finished diagram", diagram_shown, 900))
+
+    def wait_first_deal(self):
+        """Waits, after gathering, until dealing has begun, and returns the last picture before
+        it. When the last digit has landed the grid is read into strips and the first deal
+        comes a whole second later: the only time before the diagram rests that nothing
+        moves. Screenshots 0.15 s apart catch that second even on a busy machine; the diagram
+        square must be dark, so that the rest after drawing is never taken for it."""
+        paused = self.wait_still(
+            "the pause before the first deal", lambda s: not diagram_shown(s), 300, gap=0.15
+        )
+        self.wait_screen("the first deal", lambda shot: shot.pixels != paused.pixels, 60, poll=0.1)
+        return paused
+
+    def collapse(self):
+        """Right press in full burst (the assembly settles), right press at rest (it
+        collapses); a new cycle starts about 13 steps later. Any further right press in
+        gathering would add a digit zero, so exactly these two are sent."""
+        self.click(3, times=2)
+
+    def wait_fresh_cycle(self, timeout=120):
+        """Waits for the empty grid of a new cycle after a collapse: a black screen that stays
+        black. The collapse's last frames are black as well, but only for two idle steps."""
+        self.wait_still("an empty grid", lambda shot: shot.is_black(), timeout, gap=1.0)
+
+
+def diagram_shown(shot):
+    """True when something shows in the diagram's 300 x 300 square, whose lower left corner
+    sits at (500, 350) from the bottom left of the screen (the top may lie off screen)."""
+    return shot.lit_in(500, max(shot.height - 650, 0), 800, shot.height - 350) > 0
+
+
+def _quietly(attempt):
+    """Runs one attempt of a repeated wait; a timed-out attempt counts as not yet."""
+    try:
+        return attempt()
+    except WaitTimeout:
+        return None
