@@ -85,8 +85,8 @@ void onMouse(int button, int state, int x, int y) {
     if (leftRelease) {
         dragging = 0;
         // int64: the square of a drag across any screen fits, however far the pointer went.
-        const std::int64_t squared = static_cast<std::int64_t>(dragDX) * dragDX +
-                                     static_cast<std::int64_t>(dragDY) * dragDY;
+        const std::int64_t squared =
+            static_cast<std::int64_t>(dragDX) * dragDX + static_cast<std::int64_t>(dragDY) * dragDY;
         if (static_cast<std::int64_t>(std::sqrt(static_cast<double>(squared))) > quitDragLength) {
             quitRequestedByUser();
         }

@@ -45,10 +45,9 @@ int runTarvik(int argc, char** argv) {
         print(noGameModeMessage);
         return 1;
     }
-    print(startupMessage(glutGameModeGet(GLUT_GAME_MODE_WIDTH),
-                         glutGameModeGet(GLUT_GAME_MODE_HEIGHT),
-                         glutGameModeGet(GLUT_GAME_MODE_PIXEL_DEPTH),
-                         glutGameModeGet(GLUT_GAME_MODE_REFRESH_RATE)));
+    print(startupMessage(
+        glutGameModeGet(GLUT_GAME_MODE_WIDTH), glutGameModeGet(GLUT_GAME_MODE_HEIGHT),
+        glutGameModeGet(GLUT_GAME_MODE_PIXEL_DEPTH), glutGameModeGet(GLUT_GAME_MODE_REFRESH_RATE)));
     // Everything after this point needs the game-mode window's context. GLUT said the mode was
     // possible; if entering it fails all the same, say so as for a missing mode rather than
     // drawing without a context.

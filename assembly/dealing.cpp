@@ -9,13 +9,12 @@
 
 #include <GL/glut.h>
 #include <climits>
-#include <cmath>
 
 namespace {
 
 constexpr double elementSpacing = 0.35; // x distance of neighbouring elements in a strip
 
-int dealtCode(int firstKind, int secondKind) { return 2 * firstKind + secondKind; }
+int stripCode(int firstKind, int secondKind) { return 2 * firstKind + secondKind; }
 
 void compileStripList(int s) {
     beginSlotList(stripSlot(s));
@@ -41,8 +40,8 @@ void compilePlacementList(int p) {
 void buildStrips() {
     for (int s = 0; s < stripPoolSize; ++s) {
         Strip& strip = strips[s];
-        strip.codeA = dealtCode(elements[4 * s].kind, elements[4 * s + 1].kind);
-        strip.codeB = dealtCode(elements[4 * s + 2].kind, elements[4 * s + 3].kind);
+        strip.codeA = stripCode(elements[4 * s].kind, elements[4 * s + 1].kind);
+        strip.codeB = stripCode(elements[4 * s + 2].kind, elements[4 * s + 3].kind);
         strip.remaining = 3;
         strip.pos = elements[4 * s].path[maxAge];
         compileStripList(s);
@@ -111,8 +110,8 @@ Point3 placementCell(int n) {
 
 void placementPoint(int p) {
     Strip& placement = placed[p];
-    placement.pos = bezierPoint(placement.start, placement.control, placement.end,
-                                placement.age * 0.01);
+    placement.pos =
+        bezierPoint(placement.start, placement.control, placement.end, placement.age * 0.01);
 }
 
 void dealingStep() {
@@ -146,7 +145,7 @@ Glyph glyphFromRow(const Strip& p0, const Strip& p1, const Strip& p2, const Stri
 
 void buildGlyphs() {
     for (int g = 0; g < glyphPoolSize; ++g) {
-        glyphs[g] = glyphFromRow(placed[4 * g], placed[4 * g + 1], placed[4 * g + 2],
-                                 placed[4 * g + 3]);
+        glyphs[g] =
+            glyphFromRow(placed[4 * g], placed[4 * g + 1], placed[4 * g + 2], placed[4 * g + 3]);
     }
 }

@@ -110,9 +110,7 @@ std::string indexEntryText(const std::string& png) {
            linkPath(png) + "\" alt=\"" + text + "\" height=\"100\" width=\"100\"></A>\n";
 }
 
-std::string indexTailText() {
-    return pageTail;
-}
+std::string indexTailText() { return pageTail; }
 
 void writeGallery() {
     // The index is opened first and stays open; it fails, and nothing else is written, when the

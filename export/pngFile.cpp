@@ -36,15 +36,11 @@ int encodeGreyPng(std::FILE* file, png_bytep* rows, png_uint_32 side) {
 
 // Everything libpng handed to the stream must reach the disk before the rename: a short write
 // that the stream buffer hid until now shows up here.
-bool flushToDisk(std::FILE* file) {
-    return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-}
+bool flushToDisk(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0; }
 
 } // namespace
 
-int captureSide(float scale) {
-    return static_cast<int>(scale * 600.0) + 300;
-}
+int captureSide(float scale) { return static_cast<int>(scale * 600.0) + 300; }
 
 unsigned char greyByte(float value) {
     const double v = value;

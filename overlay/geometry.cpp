@@ -3,9 +3,7 @@
 
 namespace {
 
-constexpr int squared(int s) {
-    return s * s;
-}
+constexpr int squared(int s) { return s * s; }
 
 } // namespace
 
@@ -37,17 +35,11 @@ float armEnd(float from, int sizeCode, float t) {
     return end > overlaySide ? overlaySide : static_cast<float>(end);
 }
 
-float boxWidth(int sizeX) {
-    return static_cast<float>(35 * squared(sizeX) + 30);
-}
+float boxWidth(int sizeX) { return static_cast<float>(35 * squared(sizeX) + 30); }
 
-float barThickness(int sizeCode) {
-    return static_cast<float>(std::pow(2.0, sizeCode));
-}
+float barThickness(int sizeCode) { return static_cast<float>(std::pow(2.0, sizeCode)); }
 
-float ellipseRadius(int sizeCode) {
-    return static_cast<float>(28 * squared(sizeCode) + 28) / 2.0f;
-}
+float ellipseRadius(int sizeCode) { return static_cast<float>(28 * squared(sizeCode) + 28) / 2.0f; }
 
 float shadeGrey(int shade) {
     constexpr std::array<float, 4> greys{0.3f, 0.5f, 0.8f, 1.0f};

@@ -15,9 +15,7 @@ inline constexpr float overlaySide = 300.0f;   // the overlay square, and where 
 inline constexpr float overlayCentre = 149.0f; // figures centre on 149, not 150
 
 // A grid value 0..15 in overlay units: 13 for 0, 149 for 8, 268 for 15.
-constexpr int overlayCoordinate(int g) {
-    return (g - 8) * 17 + 149;
-}
+constexpr int overlayCoordinate(int g) { return (g - 8) * 17 + 149; }
 
 // The glyph point (px, py): the glyph's grid column and row in overlay units.
 OverlayPoint glyphPoint(const Glyph& g);

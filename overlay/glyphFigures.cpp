@@ -14,9 +14,7 @@ namespace {
 constexpr GLushort dashes = 0xAAAA;
 constexpr int ellipseShape = 3;
 
-void vertex(OverlayPoint p) {
-    glVertex2f(p.x, p.y);
-}
+void vertex(OverlayPoint p) { glVertex2f(p.x, p.y); }
 
 // The figure's vertices, for whichever primitive the caller has begun.
 void figureVertices(const Glyph& g) {

@@ -32,11 +32,7 @@ struct FrameTick {
 FrameTick frameStep(std::int32_t stepCount);
 
 // Stipple repeat of the outline at this counter (before the call's update): 52 down to 2.
-constexpr int outlineStippleFactor(std::int32_t stepCount) {
-    return 52 / (stepCount + 1);
-}
+constexpr int outlineStippleFactor(std::int32_t stepCount) { return 52 / (stepCount + 1); }
 
 // Degrees of the spin that goes with a fraction: one whole turn over a sub-step.
-constexpr float spinAngle(float t) {
-    return static_cast<float>(t * 360.0);
-}
+constexpr float spinAngle(float t) { return static_cast<float>(t * 360.0); }

@@ -83,9 +83,7 @@ void endOverlay() {
 }
 
 // Side of the burst overlay square in pixels: it grows with the distance, scaled to the screen.
-int burstOverlaySide() {
-    return static_cast<int>(2.0 * captureScale * burstDistance + 300.0);
-}
+int burstOverlaySide() { return static_cast<int>(2.0 * captureScale * burstDistance + 300.0); }
 
 // Switches culling and depth testing off for the overlay and on again; resets the projection.
 void drawBurstOverlay() {

@@ -81,12 +81,12 @@ inline constexpr int diagramSlot = 333;                // calls 310..321 in orde
 extern std::array<std::int32_t, 2> meshLists;
 
 // The global scalars. Flags are 0 or 1.
-extern std::int32_t Phase;            // 0 start-up, 1..9 the phases of a cycle
-extern std::int32_t elementCount;     // 0..64 elements added in this cycle
-extern std::int32_t placedCount;      // 0..48 placements dealt
-extern std::int32_t stepCount;        // step counter of the diagram schedule
-extern std::int32_t currentGlyph;     // 0..11 glyph being drawn
-extern std::int32_t frameDone;        // the seven diagram schedule flags, in schedule order
+extern std::int32_t Phase;        // 0 start-up, 1..9 the phases of a cycle
+extern std::int32_t elementCount; // 0..64 elements added in this cycle
+extern std::int32_t placedCount;  // 0..48 placements dealt
+extern std::int32_t stepCount;    // step counter of the diagram schedule
+extern std::int32_t currentGlyph; // 0..11 glyph being drawn
+extern std::int32_t frameDone;    // the seven diagram schedule flags, in schedule order
 extern std::int32_t sweepXDone;
 extern std::int32_t sweepYDone;
 extern std::int32_t armXDone;

@@ -27,15 +27,9 @@ Scalars scalars() {
             dragging, burstDistance, dealInterval, diagramSpeed,  generatorState()};
 }
 
-void leftPress(int x = 640, int y = 512) {
-    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
-}
-void leftRelease(int x = 640, int y = 512) {
-    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
-}
-void rightPress() {
-    onMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 640, 512);
-}
+void leftPress(int x = 640, int y = 512) { onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y); }
+void leftRelease(int x = 640, int y = 512) { onMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y); }
+void rightPress() { onMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 640, 512); }
 
 class Input : public ::testing::Test {
   protected:

@@ -30,13 +30,9 @@ TEST(Startup, MessagesAreTheProgramsOwnBytes) {
               "und 50 hertz\n");
 }
 
-TEST(Startup, XvfbOffersNoGameModeSoTheProgramFailsWithCodeOne) {
-    expectNoModeFailure("");
-}
+TEST(Startup, XvfbOffersNoGameModeSoTheProgramFailsWithCodeOne) { expectNoModeFailure(""); }
 
-TEST(Startup, AServerWithNoneOfTheFourModesFailsWithCodeOne) {
-    expectNoModeFailure("none");
-}
+TEST(Startup, AServerWithNoneOfTheFourModesFailsWithCodeOne) { expectNoModeFailure("none"); }
 
 TEST(Startup, OnlyEightHundredBySixHundredIsChosenAndReported) {
     Piece piece("800x600");

@@ -51,9 +51,7 @@ std::vector<FeedbackItem> drawPlacementList(int p) {
     return captureFeedback([p] { callSlot(placementSlot(p)); });
 }
 
-double length(const Point3& v) {
-    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-}
+double length(const Point3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 } // namespace
 

@@ -37,15 +37,9 @@ class Dealing : public ::testing::Test {
     }
 };
 
-int allZeros(int) {
-    return 0;
-}
-int allOnes(int) {
-    return 1;
-}
-int pattern(int i) {
-    return (i * 7 / 3) % 2;
-}
+int allZeros(int) { return 0; }
+int allOnes(int) { return 1; }
+int pattern(int i) { return (i * 7 / 3) % 2; }
 
 } // namespace
 

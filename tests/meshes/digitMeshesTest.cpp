@@ -15,31 +15,15 @@ namespace {
 struct V {
     double x, y, z;
 };
-V operator-(V a, V b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-V operator+(V a, V b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-V operator*(double s, V a) {
-    return {s * a.x, s * a.y, s * a.z};
-}
-double dot(V a, V b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-V cross(V a, V b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double length(V a) {
-    return std::sqrt(dot(a, a));
-}
-V toV(const Point3& p) {
-    return {p.x, p.y, p.z};
-}
+V operator-(V a, V b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+V operator+(V a, V b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+V operator*(double s, V a) { return {s * a.x, s * a.y, s * a.z}; }
+double dot(V a, V b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+V cross(V a, V b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+double length(V a) { return std::sqrt(dot(a, a)); }
+V toV(const Point3& p) { return {p.x, p.y, p.z}; }
 
-V corner(const DigitMesh& m, const MeshTriangle& t, int c) {
-    return toV(m.vertices[t.vertex[c]]);
-}
+V corner(const DigitMesh& m, const MeshTriangle& t, int c) { return toV(m.vertices[t.vertex[c]]); }
 V faceNormal(const DigitMesh& m, const MeshTriangle& t) {
     const V n = cross(corner(m, t, 1) - corner(m, t, 0), corner(m, t, 2) - corner(m, t, 0));
     return (1.0 / length(n)) * n;
@@ -77,9 +61,7 @@ const DigitFacts oneFacts{1,
 // One unit in the sixth decimal, plus float storage.
 constexpr double sixDecimals = 1.0e-6 + 1.0e-7;
 
-void PrintTo(const DigitFacts& f, std::ostream* os) {
-    *os << "digit " << f.digit;
-}
+void PrintTo(const DigitFacts& f, std::ostream* os) { *os << "digit " << f.digit; }
 
 class DigitTables : public ::testing::TestWithParam<DigitFacts> {};
 

@@ -43,12 +43,8 @@ std::vector<FeedbackItem> feedbackOf(int list) {
     return captureFeedback([list] { glCallList(static_cast<GLuint>(list)); });
 }
 
-float windowX(double x) {
-    return static_cast<float>((x - viewLeft) / viewSize * side);
-}
-float windowY(double y) {
-    return static_cast<float>((y - viewBottom) / viewSize * side);
-}
+float windowX(double x) { return static_cast<float>((x - viewLeft) / viewSize * side); }
+float windowY(double y) { return static_cast<float>((y - viewBottom) / viewSize * side); }
 
 TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
     for (const int kind : {0, 1}) {
@@ -127,9 +123,7 @@ TEST(Mesh, EveryCornerCarriesItsOwnNormal) {
 }
 
 // Window depth of model depth z for the orthographic view above: near plane -1, far plane 1.
-float windowDepth(double z) {
-    return static_cast<float>((1.0 - z) / 2.0);
-}
+float windowDepth(double z) { return static_cast<float>((1.0 - z) / 2.0); }
 
 TEST(Mesh, CullingKeepsOnlyOutwardFacesTowardsTheViewer) {
     struct View {

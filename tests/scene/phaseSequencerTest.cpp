@@ -14,9 +14,7 @@
 namespace {
 
 int framesDrawn = 0;
-void countFrame() {
-    ++framesDrawn;
-}
+void countFrame() { ++framesDrawn; }
 
 class PhaseSequencer : public ::testing::Test {
   protected:
