@@ -3,19 +3,12 @@
 #include "assembly/burst.h"
 #include "assembly/dealing.h"
 #include "assembly/elements.h"
+#include "support/points.h"
 
 #include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-
-namespace {
-void expectPoint(const Point3& p, double x, double y, double z) {
-    EXPECT_NEAR(p.x, x, 1e-5);
-    EXPECT_NEAR(p.y, y, 1e-5);
-    EXPECT_NEAR(p.z, z, 1e-5);
-}
-} // namespace
 
 TEST(Flight, StartPointsComeFromThePointerOffsetAt200PixelsAUnit) {
     expectPoint(elementStart(0, 0), 0, 0, 0);

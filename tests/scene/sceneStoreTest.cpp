@@ -3,6 +3,7 @@
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "support/glWindow.h"
+#include "support/points.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -13,12 +14,6 @@ class SceneStore : public ::testing::Test {
   protected:
     void SetUp() override { useGlWindow(); }
 };
-
-void expectPoint(const Point3& p, float x, float y, float z) {
-    EXPECT_NEAR(p.x, x, 1e-5f);
-    EXPECT_NEAR(p.y, y, 1e-5f);
-    EXPECT_NEAR(p.z, z, 1e-5f);
-}
 
 } // namespace
 
