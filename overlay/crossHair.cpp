@@ -89,17 +89,16 @@ void frameFadeStep() {
 }
 
 void crossHairSweepStep(int a) {
-    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
-    stepCount = tick.stepCount;
-    const float angle = spinAngle(tick.t);
+    const float t = advanceRisingStep();
+    const float angle = spinAngle(t);
     const Glyph& g = glyphs[a];
     if (sweepXDone == 0) {
         compileSpinningStrip(4 * a, angle);
-        compileMovingCrossHair(crossHairPoint(g, tick.t, 0.0f));
+        compileMovingCrossHair(crossHairPoint(g, t, 0.0f));
     } else {
         compilePlacementList(4 * a);
         compileSpinningStrip(4 * a + 1, angle);
-        compileMovingCrossHair(crossHairPoint(g, 1.0f, tick.t));
+        compileMovingCrossHair(crossHairPoint(g, 1.0f, t));
     }
 }
 

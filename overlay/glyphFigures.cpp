@@ -66,29 +66,26 @@ void compileArmBox(OverlayPoint from, float width, float yEnd) {
 } // namespace
 
 void armXStep(int a) {
-    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
-    stepCount = tick.stepCount;
-    compileSpinningPair(4 * a + 2, 0, spinAngle(tick.t));
+    const float t = advanceRisingStep();
+    compileSpinningPair(4 * a + 2, 0, spinAngle(t));
     const Glyph& g = glyphs[a];
     const OverlayPoint p = glyphPoint(g);
-    compileArmLine(p, armEnd(p.x, g.sizeX, tick.t));
+    compileArmLine(p, armEnd(p.x, g.sizeX, t));
 }
 
 void armYStep(int a) {
-    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
-    stepCount = tick.stepCount;
-    compileSpinningPair(4 * a + 2, 2, spinAngle(tick.t));
+    const float t = advanceRisingStep();
+    compileSpinningPair(4 * a + 2, 2, spinAngle(t));
     const Glyph& g = glyphs[a];
     const OverlayPoint p = glyphPoint(g);
-    compileArmBox(p, boxWidth(g.sizeX), armEnd(p.y, g.sizeY, tick.t));
+    compileArmBox(p, boxWidth(g.sizeX), armEnd(p.y, g.sizeY, t));
 }
 
 void outlineStep(int a) {
     // The dash length follows the counter as it was before this call.
     const int factor = outlineStippleFactor(stepCount);
-    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
-    stepCount = tick.stepCount;
-    compileSpinningPair(4 * a + 3, 0, spinAngle(tick.t));
+    const float t = advanceRisingStep();
+    compileSpinningPair(4 * a + 3, 0, spinAngle(t));
     // The colour comes from the drawing pass; the geometry does not depend on t.
     beginStippled(outlineSlot, factor);
     glBegin(GL_LINE_LOOP);
@@ -98,15 +95,14 @@ void outlineStep(int a) {
 }
 
 void fillStep(int a) {
-    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
-    stepCount = tick.stepCount;
-    compileSpinningPair(4 * a + 3, 2, spinAngle(tick.t));
+    const float t = advanceRisingStep();
+    compileSpinningPair(4 * a + 3, 2, spinAngle(t));
     const Glyph& g = glyphs[a];
     const float grey = shadeGrey(g.shade);
     beginSlotList(glyphSlot(a));
     glPushMatrix();
     glLoadIdentity();
-    glColor4f(grey, grey, grey, tick.t);
+    glColor4f(grey, grey, grey, t);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // The ellipse stays a line loop even here: it is never filled.
     glBegin(g.shape == ellipseShape ? GL_LINE_LOOP : GL_POLYGON);

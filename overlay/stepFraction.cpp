@@ -1,6 +1,8 @@
 // stepFraction.cpp -- the per-call arithmetic of the diagram sub-steps: fractions, alphas, stipple
 #include "overlay/stepFraction.h"
 
+#include "scene/sceneStore.h"
+
 #include <cmath>
 
 SubStepTick risingStep(std::int32_t stepCount, float speed) {
@@ -16,6 +18,12 @@ SubStepTick risingStep(std::int32_t stepCount, float speed) {
         return {1.0f, subStepEndCount};
     }
     return {t, stepCount + 1};
+}
+
+float advanceRisingStep() {
+    const SubStepTick tick = risingStep(stepCount, diagramSpeed);
+    stepCount = tick.stepCount;
+    return tick.t;
 }
 
 SubStepTick returnStep(std::int32_t stepCount, float speed) {

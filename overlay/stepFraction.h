@@ -19,6 +19,10 @@ struct SubStepTick {
 // sub-step at its first call, with t = 1.
 SubStepTick risingStep(std::int32_t stepCount, float speed);
 
+// One rising call against the schedule's own stepCount and diagramSpeed: advances stepCount
+// and returns the fraction the call draws with.
+float advanceRisingStep();
+
 // The return sub-step: the counter goes up first, then t = (25 - counter x speed) x 0.04 in
 // single precision; a call that reaches 0 or below draws with 0 and ends the sub-step.
 SubStepTick returnStep(std::int32_t stepCount, float speed);

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <png.h>
 
 namespace fs = std::filesystem;
 
@@ -75,11 +74,7 @@ TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchanged) {
     EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, side), pngWritten);
     const PngPicture picture = readPng("tarvikImages/test.png");
     ASSERT_TRUE(picture.ok);
-    EXPECT_EQ(picture.width, 37u);
-    EXPECT_EQ(picture.height, 37u);
-    EXPECT_EQ(picture.bitDepth, 8);
-    EXPECT_EQ(picture.colourType, PNG_COLOR_TYPE_GRAY);
-    EXPECT_EQ(picture.interlace, PNG_INTERLACE_NONE);
+    expectSquareGreyPng(picture, 37u);
     EXPECT_EQ(picture.rows, pixels);
     // The earlier file was replaced, and the temporary file is gone.
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});

@@ -2,6 +2,7 @@
 #include "pngReader.h"
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <png.h>
 
 namespace {
@@ -53,4 +54,12 @@ PngPicture readPng(const std::string& path) {
         std::fclose(file);
     }
     return picture;
+}
+
+void expectSquareGreyPng(const PngPicture& picture, unsigned side) {
+    EXPECT_EQ(picture.width, side);
+    EXPECT_EQ(picture.height, side);
+    EXPECT_EQ(picture.bitDepth, 8);
+    EXPECT_EQ(picture.colourType, PNG_COLOR_TYPE_GRAY);
+    EXPECT_EQ(picture.interlace, PNG_INTERLACE_NONE);
 }

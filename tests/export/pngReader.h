@@ -22,3 +22,6 @@ struct PngPicture {
 };
 
 PngPicture readPng(const std::string& path);
+
+// Expects a side x side, 8-bit greyscale, non-interlaced picture: what every capture must be.
+void expectSquareGreyPng(const PngPicture& picture, unsigned side);

@@ -10,28 +10,20 @@ namespace {
 
 constexpr float infinity = std::numeric_limits<float>::infinity();
 
-// The fractions of one rising sub-step's calls, from counter 0 until it ends.
-std::vector<float> risingCalls(float speed) {
+// The fractions of one sub-step's calls (rising or return), from counter 0 until it ends.
+std::vector<float> callsOf(SubStepTick (*step)(std::int32_t, float), float speed) {
     std::vector<float> ts;
     std::int32_t count = 0;
     while (count < subStepEndCount && ts.size() < 100) {
-        const SubStepTick tick = risingStep(count, speed);
+        const SubStepTick tick = step(count, speed);
         ts.push_back(tick.t);
         count = tick.stepCount;
     }
     return ts;
 }
 
-std::vector<float> returnCalls(float speed) {
-    std::vector<float> ts;
-    std::int32_t count = 0;
-    while (count < subStepEndCount && ts.size() < 100) {
-        const SubStepTick tick = returnStep(count, speed);
-        ts.push_back(tick.t);
-        count = tick.stepCount;
-    }
-    return ts;
-}
+std::vector<float> risingCalls(float speed) { return callsOf(risingStep, speed); }
+std::vector<float> returnCalls(float speed) { return callsOf(returnStep, speed); }
 
 } // namespace
 
