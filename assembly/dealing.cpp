@@ -66,7 +66,9 @@ void nameImage() {
     seedGenerator(static_cast<std::uint32_t>(burstDistance * sum));
 }
 
-void armFirstDeal() { glutTimerFunc(1000, dealStrip, 1); }
+TimerArm armTimer = glutTimerFunc;
+
+void armFirstDeal() { armTimer(1000, dealStrip, 1); }
 
 int timerDelay(float interval) {
     if (!(interval > 0.0f)) {
@@ -79,7 +81,9 @@ int timerDelay(float interval) {
 }
 
 void dealStrip(int) {
-    if (quitRequested >= 0) {
+    // With every placement of the pool dealt (or no pool at all) every strip is used up, and
+    // the draw below would never find one.
+    if (quitRequested >= 0 || placedCount >= static_cast<int>(placed.size())) {
         return;
     }
     int s = drawRandom() % stripPoolSize;
@@ -99,7 +103,7 @@ void dealStrip(int) {
     p.age = 0;
     placedCount += 1;
     if (placedCount < placedPoolSize) {
-        glutTimerFunc(static_cast<unsigned>(timerDelay(dealInterval)), dealStrip, 1);
+        armTimer(static_cast<unsigned>(timerDelay(dealInterval)), dealStrip, 1);
     }
 }
 

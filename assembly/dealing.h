@@ -20,6 +20,11 @@ std::string imageNameFor(int sum, std::int64_t seconds);
 // cycle, so the deals and burst vectors repeat from cycle to cycle.
 void nameImage();
 
+// Arms a GLUT timer: glutTimerFunc, unless a test has put a recorder here so that no timer is
+// left armed behind it and no delay is measured.
+using TimerArm = void (*)(unsigned milliseconds, void (*tick)(int), int value);
+extern TimerArm armTimer;
+
 // Arms the deal timer for its first deal, 1000 ms from now whatever the interval.
 void armFirstDeal();
 
@@ -28,7 +33,8 @@ void armFirstDeal();
 int timerDelay(float interval);
 
 // The deal timer: deals one strip into the next placement and re-arms itself until 48
-// placements exist; nothing once quitting has begun. The value is not used.
+// placements exist; nothing once quitting has begun, and nothing when no placement is left to
+// deal (a late tick after the 48th deal or after a restart). The value is not used.
 void dealStrip(int value);
 
 // Cell of placement n on the 4 x 12 placement grid.

@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/input.h"
+#include "assembly/dealing.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
 
@@ -30,13 +31,22 @@ void useGlWindow(int width, int height) {
         // frames register their own.
         glutDisplayFunc([] {});
         glFrontFace(GL_CCW);
+        armTimer = [](unsigned milliseconds, void (*tick)(int), int value) {
+            armedTimers().push_back({milliseconds, tick, value});
+        };
     } else {
         glutReshapeWindow(width, height);
     }
     setScreenValues(width, height);
 }
 
+std::vector<ArmedTimer>& armedTimers() {
+    static std::vector<ArmedTimer> timers;
+    return timers;
+}
+
 void freshScene(unsigned seed) {
+    armedTimers().clear();
     seedGenerator(seed);
     Phase = 0;
     paused = 0;
