@@ -199,6 +199,48 @@ TEST_F(Frame, ElementsSitOnTheirPathPointAndFadeInByAge) {
     EXPECT_NEAR(pointAfter(items, elementSlot(1)).a, 1.0f, 1e-6f) << "clamped from 10";
 }
 
+TEST_F(Frame, PlacementsAreLitInTheirMaterialAndTurnedAboutYByAge) {
+    populate();
+    Phase = 4;
+    placedCount = 1;
+    placed[0].age = 5;
+    // A point off the axis of the turn, with a normal facing away from light 5.
+    beginSlotList(placementSlot(0));
+    glPassThrough(static_cast<float>(placementSlot(0)));
+    glNormal3f(0.0f, -1.0f, 0.0f);
+    glBegin(GL_POINTS);
+    glVertex3f(1.0f, 0.0f, 0.0f);
+    glEnd();
+    endSlotList();
+    const GLfloat sceneAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f}, junk[] = {0.9f, 0.9f, 0.9f, 0.9f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, sceneAmbient);
+    for (const GLenum name : {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_SHININESS}) {
+        glMaterialfv(GL_FRONT, name, junk);
+    }
+    glColor4f(1.0f, 0.0f, 1.0f, 1.0f); // what an unlit point would show
+    const FeedbackVertex v = pointAfter(captureFeedback(drawFrame), placementSlot(0));
+    // 36 degrees about y: (cos 36, 0, -20 - sin 36) in the eye, through the 60-degree
+    // perspective onto 1280 by 1024: x = 640 + 640 x 1.7320508 x 0.809017 / 20.587785.
+    EXPECT_NEAR(v.x, 683.5601f, 0.01f);
+    EXPECT_NEAR(v.y, 512.0f, 0.01f);
+    // Facing away, only ambient light: 0.2 x 0.1 (scene) + 0.1 x 0.1 (light 5); alpha from the
+    // diffuse material.
+    EXPECT_NEAR(v.r, 0.03f, 1e-5f);
+    EXPECT_NEAR(v.b, 0.03f, 1e-5f);
+    EXPECT_NEAR(v.a, 1.0f, 1e-6f);
+    const std::pair<GLenum, float> material[] = {
+        {GL_AMBIENT, 0.1f}, {GL_DIFFUSE, 0.5f}, {GL_SPECULAR, 1.0f}, {GL_SHININESS, 50.0f}};
+    for (const auto& [name, value] : material) {
+        GLfloat got[4] = {};
+        glGetMaterialfv(GL_FRONT, name, got);
+        EXPECT_FLOAT_EQ(got[0], value) << name;
+        if (name != GL_SHININESS) {
+            EXPECT_FLOAT_EQ(got[2], value) << name;
+            EXPECT_FLOAT_EQ(got[3], 1.0f) << name;
+        }
+    }
+}
+
 TEST_F(Frame, TheBurstOverlayGrowsAndShrinksWithTheDistance) {
     populate();
     Phase = 9;
