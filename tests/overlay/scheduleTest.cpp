@@ -2,6 +2,7 @@
 // the hand-over and an infinite speed, through real lists
 #include "diagramScene.h"
 
+#include "overlay/crossHair.h"
 #include "overlay/geometry.h"
 #include "overlay/glyphFigures.h"
 #include "overlay/schedule.h"
@@ -157,16 +158,40 @@ TEST(Phase5Schedule, SpeedChangeMidSweepActsAtTheNextCallAndEndsItEarly) {
     EXPECT_EQ(sweepXDone, 1) << "14 sweep calls in all instead of 26";
 }
 
-TEST(Phase5Schedule, OutlineDashesTightenOverItsCalls) {
+TEST(Phase5Schedule, StippledListsSwitchStippleOffAtTheirEndAndOutlineDashesTighten) {
     setUpDiagram();
+    // Stipple switched on, pattern and repeat, as a list leaves them behind in the GL state.
+    auto stippleAfter = [](int slot) {
+        glDisable(GL_LINE_STIPPLE);
+        glLineStipple(1, 0xFFFF);
+        callSlot(slot);
+        GLint pattern = 0, repeat = 0;
+        glGetIntegerv(GL_LINE_STIPPLE_PATTERN, &pattern);
+        glGetIntegerv(GL_LINE_STIPPLE_REPEAT, &repeat);
+        return std::vector<int>{glIsEnabled(GL_LINE_STIPPLE), pattern, repeat};
+    };
+    // Cross-hairs and arms: dashes of 0xAAAA at factor 2, switched off before the list ends.
+    const std::vector<int> crossHairDashes{GL_FALSE, 0xAAAA, 2};
+    frameFadeStep();
+    EXPECT_EQ(stippleAfter(centreCrossSlot), crossHairDashes);
+    stepCount = 0;
+    crossHairSweepStep(0);
+    EXPECT_EQ(stippleAfter(crossHairSlot), crossHairDashes);
+    stepCount = 0;
+    armXStep(0);
+    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "first arm";
+    stepCount = 0;
+    armYStep(0);
+    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "second arm";
+    // The outline's factor is 52 / (stepCount + 1) before each call, by hand.
     stepCount = 0;
     std::vector<int> repeats;
     while (stepCount < 26 && repeats.size() < 40) {
         outlineStep(0);
-        callSlot(outlineSlot); // leaves its repeat behind in the GL state
-        GLint repeat = 0;
-        glGetIntegerv(GL_LINE_STIPPLE_REPEAT, &repeat);
-        repeats.push_back(repeat);
+        const std::vector<int> left = stippleAfter(outlineSlot);
+        EXPECT_EQ(left[0], GL_FALSE) << "call " << repeats.size();
+        EXPECT_EQ(left[1], 0xAAAA) << "call " << repeats.size();
+        repeats.push_back(left[2]);
     }
     ASSERT_EQ(repeats.size(), 26u);
     const std::vector<int> firstEleven{52, 26, 17, 13, 10, 8, 7, 6, 5, 5, 4};
