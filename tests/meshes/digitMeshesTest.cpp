@@ -264,6 +264,32 @@ TEST(DigitTables, OnlyTheOnesTwoSharpCornersCarrySplitNormals) {
     }
 }
 
+TEST(DigitTables, ANormalIsThePlainMeanOfItsFacesNotWeightedByArea) {
+    // The one's point 1, where the stem's right side meets the top of the foot serif, in the
+    // middle layer 4. Both edges are straight and every point bulges along its miter, so each
+    // of the six side triangles there leans out along its edge's normal, (1, 0) or (0, 1): the
+    // plain mean is the bisector (by hand). Weighted by area (the stem's edge is 5.4 times the
+    // serif's) it would be (0.9907, 0.1343, 0.0219), by a throwaway calculation.
+    const DigitMesh& m = digitMesh(1);
+    const int vertex = 4 * m.pointCount + 1;
+    // (0.026699, -0.244482) moved by D = 0.0160960 along the miter (1, 1).
+    EXPECT_NEAR(m.vertices[vertex].x, 0.042795, 1e-6);
+    EXPECT_NEAR(m.vertices[vertex].y, -0.228386, 1e-6);
+    int uses = 0;
+    for (const MeshTriangle& t : m.triangles) {
+        for (int c = 0; c < 3; ++c) {
+            if (t.vertex[c] == vertex) {
+                ++uses;
+                const Point3& n = m.normals[t.normal[c]];
+                EXPECT_NEAR(n.x, 0.7071068, 1e-6);
+                EXPECT_NEAR(n.y, 0.7071068, 1e-6);
+                EXPECT_NEAR(n.z, 0.0, 1e-6);
+            }
+        }
+    }
+    EXPECT_EQ(uses, 6);
+}
+
 // Twice the signed area of a triangle seen from -z (x runs to the left there).
 double areaSeenFromFront(const DigitOutline& o, const std::array<int, 3>& t) {
     const auto& a = o.points[t[0]];
