@@ -9,6 +9,7 @@
 
 #include <GL/glut.h>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -117,16 +118,20 @@ TEST_F(Input, MotionIsRelativeToTheCentreAndMeasuresTheDragOnlyWhileDragging) {
     EXPECT_EQ(dragStartY, 0);
 }
 
-TEST_F(Input, ADragOfExactlySixHundredPixelsDoesNotEndTheProgram) {
-    leftPress(100, 100);
-    onMotion(460, 580); // 360 by 480: exactly 600
-    leftRelease(460, 580);
-    EXPECT_EQ(quitRequested, -1);
-    leftPress(100, 100);
-    onMotion(700, 100);
-    onMotion(100, 101); // measured to the last motion, not the farthest
-    leftRelease(700, 100);
-    EXPECT_EQ(quitRequested, -1);
+TEST_F(Input, ADragOfAtMostSixHundredPixelsToItsLastMotionDoesNotEndTheProgram) {
+    // Run in a child that ends with 7 if the program is still running after the drags: quit's
+    // exit code 0 would pass for success in the test process itself.
+    auto dragsThenReport = [] {
+        leftPress(100, 100);
+        onMotion(460, 580); // 360 by 480: exactly 600
+        leftRelease(460, 580);
+        leftPress(100, 100);
+        onMotion(702, 100); // 602 away, farther than 600
+        onMotion(100, 101); // the last motion, 1 away, is what counts
+        leftRelease(702, 100);
+        std::exit(quitRequested == -1 ? 7 : 8);
+    };
+    EXPECT_EXIT(dragsThenReport(), ::testing::ExitedWithCode(7), "");
 }
 
 TEST_F(Input, ADragOfSixHundredAndOnePixelsEndsTheProgramWithCodeZero) {
