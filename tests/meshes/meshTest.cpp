@@ -1,6 +1,5 @@
-// meshTest.cpp -- the compiled digit lists through real GL: feedback, culling, pixels, a picture
+// meshTest.cpp -- the compiled digit lists through real GL: feedback, culling, pixels
 #include "meshes/mesh.h"
-#include "app/lighting.h"
 #include "meshes/digitMeshes.h"
 #include "support/feedback.h"
 #include "support/glWindow.h"
@@ -10,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -241,51 +239,6 @@ TEST(Mesh, EveryKindButZeroCompilesTheOne) {
         }
     }
     EXPECT_EQ(feedbackOf(zero.list(0)).size(), 630u);
-}
-
-// Both digits side by side, lit as the placements are, for people to look at.
-TEST(Mesh, PictureOfBothDigits) {
-    constexpr int width = 640, height = 400;
-    useGlWindow(width, height);
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // 0.72 by 0.45 model units, the window's shape, with y = -0.125 (the digits' middle) centred.
-    glOrtho(-0.36, 0.36, -0.35, 0.1, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    applyLight5(); // in eye coordinates: the identity modelview
-    applyPlacementMaterial();
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT5);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CCW);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const Mesh zero(0);
-    const Mesh one(1);
-    const struct {
-        int list;
-        float x, turn;
-    } digits[] = {{zero.list(0), -0.15f, 25.0f}, {one.list(1), 0.15f, -25.0f}};
-    for (const auto& d : digits) {
-        glPushMatrix();
-        glTranslatef(d.x, 0.0f, 0.0f);
-        glRotatef(d.turn, 0.0f, 1.0f, 0.0f);
-        glRotatef(15.0f, 1.0f, 0.0f, 0.0f);
-        glCallList(static_cast<GLuint>(d.list));
-        glPopMatrix();
-    }
-    glFinish();
-    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
-    // The middle of the one's stem is lit; far from both digits is background.
-    const Rgb stem = readPixel(static_cast<int>((0.15 + 0.36) / 0.72 * width),
-                               static_cast<int>((-0.1 + 0.35) / 0.45 * height));
-    EXPECT_GT(stem.r + stem.g + stem.b, 0.1f);
-    const Rgb corner = readPixel(5, height - 5);
-    EXPECT_NEAR(corner.r + corner.g + corner.b, 0.0f, pixelTolerance);
-    std::printf("picture: %s\n", savePicture("meshesDigits.png", width, height).c_str());
 }
 
 } // namespace

@@ -1,17 +1,13 @@
-// diagramPassTest.cpp -- what the phase-5 frame shows of the overlay lists, sub-step by sub-step,
-// and pictures of the diagram for people to look at
+// diagramPassTest.cpp -- what the phase-5 frame shows of the overlay lists, sub-step by sub-step
 #include "diagramScene.h"
 
-#include "assembly/dealing.h"
 #include "scene/frame.h"
-#include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/glWindow.h"
 #include "support/pixels.h"
 
 #include <GL/gl.h>
-#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -85,44 +81,6 @@ TEST(DiagramPass, SlotsCalledFollowTheScheduleFlags) {
     EXPECT_NEAR(armAlpha(captureFeedback(drawFrame)), 0.0, 1e-5);
 }
 
-namespace {
-
-// A scene as phase 4 leaves it: element lists as solid digits of drawn kinds, the strips, 48
-// placements dealt in a drawn order (each strip three times) at their cells, and the twelve
-// glyphs derived from them.
-void setUpDealtScene() {
-    setUpDiagram(7);
-    for (int i = 0; i < elementPoolSize; ++i) {
-        elements[i].kind = drawRandom() % 2;
-        beginSlotList(elementSlot(i));
-        glPushMatrix();
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glCallList(static_cast<GLuint>(meshLists[elements[i].kind]));
-        glPopMatrix();
-        endSlotList();
-    }
-    buildStrips();
-    glEnable(GL_DEPTH_TEST);
-    std::array<int, stripPoolSize> deals{};
-    for (int p = 0; p < placedPoolSize; ++p) {
-        int source = drawRandom() % stripPoolSize;
-        while (deals[source] == 3) {
-            source = drawRandom() % stripPoolSize;
-        }
-        deals[source] += 1;
-        placed[p] = strips[source];
-        placed[p].source = source;
-        placed[p].age = maxAge;
-        placed[p].pos = placementCell(p);
-        beginSlotList(placementSlot(p));
-        callSlot(stripSlot(source));
-        endSlotList();
-    }
-    buildGlyphs();
-}
-
-} // namespace
-
 TEST(DiagramPass, FinishedGlyphIsFilledInItsGreyOverTheBlackSquare) {
     setUpDiagram();
     glyphs[0] = {0, 1, 1, 1, 8, 8}; // a 53-unit square from (155, 155), grey 0.5
@@ -135,25 +93,4 @@ TEST(DiagramPass, FinishedGlyphIsFilledInItsGreyOverTheBlackSquare) {
     EXPECT_NEAR(inside.b, 0.5, pixelTolerance);
     const Rgb outside = readPixel(500 + 100, 350 + 250);
     EXPECT_NEAR(outside.r, 0.0, pixelTolerance) << "Expected black at (600, 600)";
-}
-
-TEST(DiagramPass, PicturesMidGlyphAndFinished) {
-    setUpDealtScene();
-    diagramSpeed = 1.2f;
-    // Glyph 4 mid-way through its outline: four finished glyphs, box, outline, cross-hair.
-    runScheduleUntil(
-        [] { return currentGlyph == 4 && armYDone == 1 && outlineDone == 0 && stepCount == 13; });
-    ASSERT_EQ(currentGlyph, 4);
-    drawFrame();
-    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1);
-    savePicture("overlay-mid-glyph.png", 1280, 1024);
-
-    runScheduleUntil([] { return Phase != 5; });
-    ASSERT_EQ(Phase, 6);
-    drawFrame();
-    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
-    savePicture("overlay-finished.png", 1280, 1024);
 }
