@@ -1,7 +1,10 @@
 // gallery.cpp -- the HTML gallery of every PNG file in tarvikImages
 #include "export/gallery.h"
 
+#include "export/wholeFile.h"
+
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <system_error>
 
@@ -25,11 +28,27 @@ bool endsWithPng(const std::string& name) {
     return tail == ".png";
 }
 
-// Binary mode: every line feed is one byte. An existing page is replaced; one that cannot be
-// opened is skipped without a word.
-void writePage(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream page(path, std::ios::binary | std::ios::trunc);
-    page << text;
+// True when path already holds exactly text; a file that cannot be read holds nothing.
+bool holds(const std::filesystem::path& path, const std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(text.size() + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<std::size_t>(in.gcount()) == text.size() &&
+           bytes.compare(0, text.size(), text) == 0;
+}
+
+// A page's bytes follow from the PNG names alone, so one that already holds them is left as it
+// is: with thousands of pictures, a capture then costs a read per page, not a write and a
+// rename. A missing or damaged page is written whole (binary, so every line feed is one byte);
+// one that cannot be written is skipped without a word.
+void writePage(const std::filesystem::path& path, const std::string& text, bool durable) {
+    if (holds(path, text)) {
+        return;
+    }
+    writeWhole(path, durable, [&](std::FILE* file) {
+        return std::fwrite(text.data(), 1, text.size(), file) == text.size() ? fileWritten
+                                                                             : fileWriteFailed;
+    });
 }
 
 } // namespace
@@ -113,20 +132,16 @@ std::string indexEntryText(const std::string& png) {
 std::string indexTailText() { return pageTail; }
 
 void writeGallery() {
-    // The index is opened first and stays open; it fails, and nothing else is written, when the
-    // directory is missing.
-    std::ofstream index(imageDir / indexName, std::ios::binary | std::ios::trunc);
+    // The image pages appear in the order of their entries, and the index, the page people
+    // open, appears last and at once. It alone is made durable: its directory sync also keeps
+    // the image pages' new entries, and a page lost at a power cut is rewritten by the next
+    // capture. A missing directory makes every write fail, so nothing is written.
     const std::vector<std::string> names = pngNames(imageDir);
-    // The first image page comes before the index head, every later one just before its entry.
-    if (!names.empty()) {
-        writePage(imageDir / (names.front() + ".html"), imagePageText(names.front()));
+    std::string index = indexHeadText();
+    for (const std::string& name : names) {
+        writePage(imageDir / (name + ".html"), imagePageText(name), false);
+        index += indexEntryText(name);
     }
-    index << indexHeadText();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) {
-            writePage(imageDir / (names[i] + ".html"), imagePageText(names[i]));
-        }
-        index << indexEntryText(names[i]);
-    }
-    index << indexTailText();
+    index += indexTailText();
+    writePage(imageDir / indexName, index, true);
 }

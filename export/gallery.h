@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-// Rewrites the index page "tarvikImages/tarvik01.html" and the image page "<name>.html" of
-// every PNG in tarvikImages, each image page just before its index entry. Nothing is reported:
-// a missing directory writes nothing, a page that cannot be created is skipped, a directory
-// without PNG files gets an index without entries. Other files are neither listed nor touched,
-// and pages whose PNG has gone stay where they are.
+// Brings the index page "tarvikImages/tarvik01.html" and the image page "<name>.html" of every
+// PNG in tarvikImages up to date, each image page before its index entry. Every page is written
+// whole or not at all (writeWhole), and one that already holds its bytes is left untouched.
+// Nothing is reported: a missing directory writes nothing, a page that cannot be created is
+// skipped, a directory without PNG files gets an index without entries. Other files are neither
+// listed nor touched, and pages whose PNG has gone stay where they are.
 void writeGallery();
 
 // The names of the regular files in dir whose names end in ".png" in any letter case, sorted

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <png.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,10 +33,6 @@ int encodeGreyPng(std::FILE* file, png_bytep* rows, png_uint_32 side) {
     return pngWritten;
 }
 
-// Everything libpng handed to the stream must reach the disk before the rename: a short write
-// that the stream buffer hid until now shows up here.
-bool flushToDisk(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0; }
-
 } // namespace
 
 int captureSide(float scale) { return static_cast<int>(scale * 600.0) + 300; }
@@ -67,30 +62,12 @@ std::vector<unsigned char> uprightRows(const std::vector<float>& frame, int side
 }
 
 int writeGreyPng(const std::string& path, const std::vector<unsigned char>& pixels, int side) {
-    // Beside the target, so the rename stays within one file system; the name does not end in
-    // ".png", so a gallery made meanwhile never lists it.
-    const std::string temporary = path + "." + std::to_string(::getpid()) + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        return pngNoFile;
-    }
     // libpng takes a table of row pointers; the rows themselves stay in pixels.
     std::vector<png_bytep> rows(static_cast<std::size_t>(side));
     for (std::size_t r = 0; r < rows.size(); ++r) {
         rows[r] = const_cast<png_bytep>(pixels.data() + r * rows.size());
     }
-    int result = encodeGreyPng(file, rows.data(), static_cast<png_uint_32>(side));
-    if (result == pngWritten && !flushToDisk(file)) {
-        result = pngWriteFailed;
-    }
-    if (std::fclose(file) != 0 && result == pngWritten) {
-        result = pngWriteFailed;
-    }
-    if (result == pngWritten && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        result = pngNoFile;
-    }
-    if (result != pngWritten) {
-        std::remove(temporary.c_str());
-    }
-    return result;
+    return writeWhole(path, true, [&](std::FILE* file) {
+        return encodeGreyPng(file, rows.data(), static_cast<png_uint_32>(side));
+    });
 }

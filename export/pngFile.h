@@ -1,18 +1,20 @@
 // pngFile.h -- the capture arithmetic and the 8-bit greyscale PNG file of a snapshot
 #pragma once
 
+#include "export/wholeFile.h"
+
 #include <string>
 #include <vector>
 
 // Results of writeGreyPng, and so of Snapshot::saveFrame. No caller reads them; they say how
 // far a write got.
-inline constexpr int pngWritten = 0;       // the file holds the whole picture
-inline constexpr int pngNoFile = 1;        // the temporary file could not be created, or not
-                                           // renamed into place
-inline constexpr int pngNoWriteStruct = 2; // libpng could not make its write structure
-inline constexpr int pngNoInfoStruct = 3;  // libpng could not make its info structure
-inline constexpr int pngWriteFailed = 4;   // libpng reported an error, or the data could not
-                                           // be flushed to the file
+inline constexpr int pngWritten = fileWritten;         // the file holds the whole picture
+inline constexpr int pngNoFile = fileNotCreated;       // no file could be created, or the
+                                                       // picture could not take its place
+inline constexpr int pngNoWriteStruct = 2;             // libpng could not make its write structure
+inline constexpr int pngNoInfoStruct = 3;              // libpng could not make its info structure
+inline constexpr int pngWriteFailed = fileWriteFailed; // libpng reported an error, or the data or
+                                                       // its directory entry could not be flushed
 
 // Edge of the captured square in pixels: trunc(scale * 600) + 300, the product in double
 // precision. 900 at a scale of 1.0 (1024 screen lines), 651 at 0.5859375 (600 lines).
@@ -28,7 +30,7 @@ unsigned char greyByte(float value);
 std::vector<unsigned char> uprightRows(const std::vector<float>& frame, int side);
 
 // Writes side x side grey bytes (top row first) as an 8-bit greyscale, non-interlaced PNG with
-// libpng's defaults to path. The data goes to a temporary file beside path that is renamed over
-// path only once it is complete, so path never holds a torn picture: on failure the temporary
-// file is removed and an earlier file at path stays as it was. Returns one of the results above.
+// libpng's defaults to path, whole or not at all and durably (writeWhole), so path never holds a
+// torn picture and a picture reported written survives a power cut. Returns one of the results
+// above.
 int writeGreyPng(const std::string& path, const std::vector<unsigned char>& pixels, int side);

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
@@ -65,6 +68,69 @@ ReadOnlyDirectory::~ReadOnlyDirectory() {
     }
     std::filesystem::permissions(dir, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
+}
+
+bool killedMidWrite(rlim_t bytes, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) &&
+           WTERMSIG(status) == SIGXFSZ;
+}
+
+ino_t inodeOf(const std::filesystem::path& path) {
+    struct stat about {};
+    return ::stat(path.c_str(), &about) == 0 ? about.st_ino : 0;
+}
+
+namespace {
+
+const std::filesystem::path* watchedPath = nullptr;
+std::vector<Sync> syncLog;
+
+} // namespace
+
+SyncLog::SyncLog(const std::filesystem::path& watched) {
+    static std::filesystem::path path;
+    path = watched;
+    watchedPath = &path;
+    syncLog.clear();
+}
+
+SyncLog::~SyncLog() { watchedPath = nullptr; }
+
+const std::vector<Sync>& SyncLog::syncs() const { return syncLog; }
+
+bool syncedAroundRename(const SyncLog& log, const std::filesystem::path& path) {
+    const ino_t file = inodeOf(path);
+    const ino_t dir = inodeOf(path.parent_path());
+    bool dataSynced = false;
+    for (const Sync& sync : log.syncs()) {
+        if (!sync.directory && sync.inode == file && sync.watchedInode != file) {
+            dataSynced = true;
+        }
+        if (dataSynced && sync.directory && sync.inode == dir && sync.watchedInode == file) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Takes the place of the C library's fsync in the test programs, so that the code under test
+// is seen syncing; the sync itself is the kernel's.
+extern "C" int fsync(int fd) {
+    if (watchedPath != nullptr) {
+        struct stat about {};
+        ::fstat(fd, &about);
+        syncLog.push_back({S_ISDIR(about.st_mode), about.st_ino, inodeOf(*watchedPath)});
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
 std::vector<std::string> listDirectory(const std::filesystem::path& dir) {

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/types.h>
 #include <vector>
 
 // Limits the size of any file this process writes to bytes; a write past it fails with EFBIG
@@ -37,6 +39,34 @@ class ReadOnlyDirectory {
     bool immutable = false;
     bool readOnly = false;
 };
+
+// Runs work in a child process whose files may grow to bytes at most, and which is killed by
+// SIGXFSZ the moment a write goes past that, as by a power cut in the middle of a write. True
+// when the child really was killed so (false when work finished).
+bool killedMidWrite(rlim_t bytes, const std::function<void()>& work);
+
+// Every fsync of this process while a SyncLog lives: what was synced, and the inode that
+// watched (a path) had at that moment (0 when it did not exist).
+struct Sync {
+    bool directory;
+    ino_t inode;
+    ino_t watchedInode;
+};
+class SyncLog {
+  public:
+    explicit SyncLog(const std::filesystem::path& watched);
+    ~SyncLog();
+    SyncLog(const SyncLog&) = delete;
+    SyncLog& operator=(const SyncLog&) = delete;
+
+    const std::vector<Sync>& syncs() const;
+};
+
+// True when the file now at path was synced before it took that name (as a temporary) and its
+// directory after: a power cut at any moment leaves the earlier file or this one.
+bool syncedAroundRename(const SyncLog& log, const std::filesystem::path& path);
+
+ino_t inodeOf(const std::filesystem::path& path); // 0 when missing
 
 // The names in dir, sorted; empty when dir is missing.
 std::vector<std::string> listDirectory(const std::filesystem::path& dir);

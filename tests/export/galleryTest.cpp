@@ -132,17 +132,81 @@ TEST(Gallery, ListsOnlyPngFilesInByteOrderAndTouchesNothingElse) {
                                         "x.html", "y.jpg"}));
 }
 
-TEST(Gallery, EveryImagePageIsRewrittenAndPagesOfGonePngsStay) {
+TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) {
     TempDir temp;
     fs::create_directory("tarvikImages");
     writeFile("tarvikImages/a.png", "a");
-    writeFile("tarvikImages/a.png.html", "stale");
+    writeFile("tarvikImages/a.png.html", expectedPage("a.png").substr(0, 40));
+    writeFile("tarvikImages/b.png", "b");
+    writeFile("tarvikImages/b.png.html", expectedPage("b.png"));
     writeFile("tarvikImages/gone.png.html", "its PNG was removed");
     writeFile("tarvikImages/tarvik01.html", "stale index");
+    const ino_t whole = inodeOf("tarvikImages/b.png.html");
+    const SyncLog syncs("tarvikImages/tarvik01.html");
     writeGallery();
     EXPECT_EQ(readFile("tarvikImages/a.png.html"), expectedPage("a.png"));
+    EXPECT_EQ(inodeOf("tarvikImages/b.png.html"), whole) << "a whole page is not rewritten";
     EXPECT_EQ(readFile("tarvikImages/gone.png.html"), "its PNG was removed");
-    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), indexHead + expectedEntry("a.png") + tail);
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHead + expectedEntry("a.png") + expectedEntry("b.png") + tail);
+    // The index is on the disk; image pages are not synced one by one.
+    EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/tarvik01.html"));
+    EXPECT_EQ(syncs.syncs().size(), 2u);
+}
+
+TEST(Gallery, RegenerationsKilledHalfwayLeaveEveryPageWhole) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    std::vector<std::string> names;
+    for (int i = 0; i < 200; ++i) {
+        names.push_back(std::to_string(1000 + i) + ".png");
+        writeFile(fs::path("tarvikImages") / names.back(), "p");
+        if (i == 149) {
+            writeGallery();
+        }
+    }
+    const std::string earlierIndex = readFile("tarvikImages/tarvik01.html");
+    // 200 entries make an index of about 26 kB and an image page has about 330 bytes: the first
+    // limit kills the first new page's write, the second the index's.
+    for (const rlim_t limit : {100, 10'000}) {
+        SCOPED_TRACE(limit);
+        EXPECT_TRUE(killedMidWrite(limit, [] { writeGallery(); }));
+        EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), earlierIndex);
+        std::size_t temporaries = 0;
+        for (const std::string& name : listDirectory("tarvikImages")) {
+            if (name.ends_with(".png.html")) {
+                EXPECT_EQ(readFile(fs::path("tarvikImages") / name),
+                          expectedPage(name.substr(0, name.size() - 5)));
+            } else if (!name.ends_with(".png") && name != "tarvik01.html") {
+                ++temporaries;
+            }
+        }
+        EXPECT_LE(temporaries, 1u);
+    }
+    writeGallery();
+    std::string index = indexHead;
+    for (const std::string& name : names) {
+        index += expectedEntry(name);
+    }
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), index + tail);
+    EXPECT_EQ(listDirectory("tarvikImages").size(), 401u) << "200 PNGs, their pages, the index";
+}
+
+TEST(Gallery, ReadOnlyDirectoryGetsItsExistingPagesInPlace) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    writeFile("tarvikImages/a.png", "a");
+    writeFile("tarvikImages/b.png", "b");
+    writeFile("tarvikImages/a.png.html", "stale");
+    writeFile("tarvikImages/tarvik01.html", "stale index");
+    ReadOnlyDirectory readOnly("tarvikImages");
+    ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
+    writeGallery();
+    EXPECT_EQ(readFile("tarvikImages/a.png.html"), expectedPage("a.png"));
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHead + expectedEntry("a.png") + expectedEntry("b.png") + tail);
+    EXPECT_EQ(listDirectory("tarvikImages"),
+              (std::vector<std::string>{"a.png", "a.png.html", "b.png", "tarvik01.html"}));
 }
 
 TEST(Gallery, DirectoryWithoutPngGetsAnIndexWithoutEntries) {

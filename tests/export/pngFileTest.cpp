@@ -65,13 +65,15 @@ TEST(CaptureArithmetic, RowsAreTurnedUprightNotMirrored) {
     EXPECT_EQ(uprightRows(frame, 3), expected);
 }
 
-TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchanged) {
+TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchangedAndDurably) {
     TempDir temp;
     fs::create_directory("tarvikImages");
     writeFile("tarvikImages/test.png", earlier);
     const int side = 37;
     const std::vector<unsigned char> pixels = noise(side);
+    const SyncLog syncs("tarvikImages/test.png");
     EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, side), pngWritten);
+    EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/test.png"));
     const PngPicture picture = readPng("tarvikImages/test.png");
     ASSERT_TRUE(picture.ok);
     expectSquareGreyPng(picture, 37u);
@@ -80,59 +82,67 @@ TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchanged) {
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
 }
 
-TEST(PngFile, MissingDirectoryCreatesNothing) {
+TEST(PngFile, FailedWritesLeaveEverythingAsItWas) {
     TempDir temp;
     EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(10), 10), pngNoFile);
-    EXPECT_TRUE(listDirectory(".").empty());
-}
+    EXPECT_TRUE(listDirectory(".").empty()) << "no directory";
 
-TEST(PngFile, TargetThatCannotBeReplacedLeavesNoFileBehind) {
-    TempDir temp;
-    fs::create_directories("tarvikImages/test.png");
-    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(10), 10), pngNoFile);
-    EXPECT_TRUE(fs::is_directory("tarvikImages/test.png"));
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
-}
+    fs::create_directories("tarvikImages/in-the-way.png");
+    EXPECT_EQ(writeGreyPng("tarvikImages/in-the-way.png", noise(10), 10), pngNoFile);
+    EXPECT_TRUE(fs::is_directory("tarvikImages/in-the-way.png"));
+    fs::remove("tarvikImages/in-the-way.png");
 
-TEST(PngFile, ReadOnlyDirectoryKeepsTheEarlierFile) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
-    writeFile("tarvikImages/test.png", earlier);
-    ReadOnlyDirectory readOnly("tarvikImages");
-    ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
-    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(10), 10), pngNoFile);
-    EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
-}
-
-TEST(PngFile, WriteFailingInsideLibpngKeepsTheEarlierFile) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
     const std::vector<unsigned char> pixels = noise(900);
     // Unlimited, these pixels make a file far beyond any stdio buffer, so a limit of 1000 bytes
     // makes one of libpng's own writes fail, not only the final flush.
     ASSERT_EQ(writeGreyPng("tarvikImages/big.png", pixels, 900), pngWritten);
     ASSERT_GT(fs::file_size("tarvikImages/big.png"), 100'000u);
     fs::remove("tarvikImages/big.png");
-
     writeFile("tarvikImages/test.png", earlier);
     {
         FileSizeLimit limit(1000);
         EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 900), pngWriteFailed);
     }
-    EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
-}
-
-TEST(PngFile, WriteFailingAtTheFinalFlushIsNotReportedAsWritten) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
-    writeFile("tarvikImages/test.png", earlier);
     {
         // A picture of 8 x 8 fits into the stdio buffer whole: libpng itself sees no error.
         FileSizeLimit limit(20);
         EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(8), 8), pngWriteFailed);
     }
+    {
+        ReadOnlyDirectory readOnly("tarvikImages");
+        ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
+        EXPECT_EQ(writeGreyPng("tarvikImages/new.png", noise(10), 10), pngNoFile);
+    }
     EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
+}
+
+TEST(PngFile, ReadOnlyDirectoryHoldingAWritableFileGetsThePictureInPlace) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    writeFile("tarvikImages/test.png", earlier);
+    ReadOnlyDirectory readOnly("tarvikImages");
+    ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
+    const std::vector<unsigned char> pixels = noise(12);
+    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 12), pngWritten);
+    EXPECT_EQ(readPng("tarvikImages/test.png").rows, pixels);
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
+}
+
+TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndOneTemporaryAtMost) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    writeFile("tarvikImages/test.png", earlier);
+    for (const char* name : {"test.png", "12-100.png", "40-200.png"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(killedMidWrite(
+            1000, [name] { writeGreyPng("tarvikImages/" + std::string(name), noise(900), 900); }));
+        EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
+        const std::vector<std::string> left = listDirectory("tarvikImages");
+        EXPECT_EQ(left.size(), 2u)
+            << "test.png and one temporary: " << testing::PrintToString(left);
+        EXPECT_EQ(left.back(), "test.png");
+    }
+    EXPECT_EQ(writeGreyPng("tarvikImages/1-1.png", noise(10), 10), pngWritten);
+    EXPECT_EQ(listDirectory("tarvikImages"), (std::vector<std::string>{"1-1.png", "test.png"}));
 }

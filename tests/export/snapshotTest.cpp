@@ -173,17 +173,10 @@ TEST_F(SnapshotOfFrame, NamesOfAnyLengthAreWrittenWhole) {
     EXPECT_EQ(pngNames("tarvikImages"), std::vector<std::string>{name});
 }
 
-TEST_F(SnapshotOfFrame, MissingDirectoryWritesNothing) {
-    showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
-    TempDir temp;
-    Snapshot shot("test.png", captureScale);
-    EXPECT_EQ(shot.saveFrame(), pngNoFile);
-    EXPECT_TRUE(listDirectory(".").empty());
-}
-
-TEST_F(SnapshotOfFrame, FailedWritesKeepTheEarlierFileAndStillMakeTheGallery) {
+TEST_F(SnapshotOfFrame, FailedWriteKeepsTheEarlierFileAndStillMakesTheGallery) {
     // Noise of 9-pixel blocks: a file of far more than a stdio buffer, so the limited write
-    // below fails inside libpng.
+    // below fails inside libpng. How each kind of failure leaves the files is the PNG file's
+    // test; this one shows that the snapshot goes on to the gallery.
     showInOverlay([] {
         std::uint32_t state = 99;
         for (int y = 0; y < 300; y += 3) {
@@ -199,40 +192,19 @@ TEST_F(SnapshotOfFrame, FailedWritesKeepTheEarlierFileAndStillMakeTheGallery) {
     ASSERT_GT(fs::file_size("tarvikImages/noise.png"), 16384u);
     fs::remove("tarvikImages/noise.png");
     fs::remove("tarvikImages/noise.png.html");
+    fs::remove("tarvikImages/tarvik01.html");
     writeFile("tarvikImages/test.png", "the earlier picture");
     writeFile("tarvikImages/other.png", "another picture");
-    const auto galleryIsWhole = [] {
-        EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
-                  indexHeadText() + indexEntryText("other.png") + indexEntryText("test.png") +
-                      indexTailText());
-        EXPECT_EQ(readFile("tarvikImages/test.png.html"), imagePageText("test.png"));
-    };
     {
-        SCOPED_TRACE("libpng cannot write: files of at most 1000 bytes");
         FileSizeLimit limit(1000); // the pages are smaller
         Snapshot shot("test.png", captureScale);
         EXPECT_EQ(shot.saveFrame(), pngWriteFailed);
-        EXPECT_EQ(readFile("tarvikImages/test.png"), "the earlier picture");
-        galleryIsWhole();
     }
-    {
-        SCOPED_TRACE("the file cannot take the place of a directory");
-        fs::remove("tarvikImages/tarvik01.html");
-        fs::create_directory("tarvikImages/blocked.png");
-        Snapshot shot("blocked.png", captureScale);
-        EXPECT_EQ(shot.saveFrame(), pngNoFile);
-        EXPECT_TRUE(fs::is_directory("tarvikImages/blocked.png"));
-        galleryIsWhole();
-        fs::remove("tarvikImages/blocked.png");
-    }
-    {
-        SCOPED_TRACE("read-only directory");
-        ReadOnlyDirectory readOnly("tarvikImages");
-        ASSERT_TRUE(readOnly.active());
-        Snapshot shot("test.png", captureScale);
-        EXPECT_EQ(shot.saveFrame(), pngNoFile);
-        EXPECT_EQ(readFile("tarvikImages/test.png"), "the earlier picture");
-    }
+    EXPECT_EQ(readFile("tarvikImages/test.png"), "the earlier picture");
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHeadText() + indexEntryText("other.png") + indexEntryText("test.png") +
+                  indexTailText());
+    EXPECT_EQ(readFile("tarvikImages/test.png.html"), imagePageText("test.png"));
     EXPECT_EQ(listDirectory("tarvikImages"),
               (std::vector<std::string>{"other.png", "other.png.html", "tarvik01.html", "test.png",
                                         "test.png.html"}));
