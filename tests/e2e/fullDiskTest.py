@@ -11,7 +11,6 @@ import os
 import shlex
 import subprocess
 import tempfile
-import time
 import unittest
 from pathlib import Path
 
@@ -35,22 +34,23 @@ def fill(path, leave):
             f.truncate(max(f.tell() - leave, 0))
 
 
+def capture(game, images):
+    """Presses "s" and waits until the capture has been and gone: every capture creates its
+    temporary in tarvikImages, which changes the folder, and the folder then stays as it is."""
+    stamp = images.stat().st_mtime_ns
+    game.key("s")
+    game.wait_for("the capture to begin", lambda: images.stat().st_mtime_ns != stamp, 30)
+    last = [None]
+
+    def settled():
+        now = (images.stat().st_mtime_ns, sorted(os.listdir(images)))
+        still, last[0] = now == last[0], now
+        return still
+
+    game.wait_for("the capture to end", settled, 30, poll=0.5)
+
+
 class FullDisk(unittest.TestCase):
-    def capture(self, game, images):
-        """Presses "s" and waits until the capture has been and gone: every capture creates its
-        temporary in tarvikImages, changing the folder, and leaves it with no temporary."""
-        stamp = images.stat().st_mtime_ns
-        game.key("s")
-        game.wait_for("the capture to begin", lambda: images.stat().st_mtime_ns != stamp, 30)
-        last = [None]
-
-        def settled():
-            now = (images.stat().st_mtime_ns, sorted(os.listdir(images)))
-            settled, last[0] = now == last[0], now
-            return settled
-
-        game.wait_for("the capture to end", settled, 30, poll=0.5)
-
     def test_captures_into_a_full_disk_lose_nothing_and_the_next_one_succeeds(self):
         probe = subprocess.run(
             ["unshare", "--user", "--map-root-user", "--mount", "true"],
@@ -78,26 +78,23 @@ class FullDisk(unittest.TestCase):
                 # Five digits in the capture square: a picture, not a black square.
                 game.click(1, times=5)
                 game.wait_still("five digits at rest", lambda shot: not shot.is_black(), 120)
-                self.capture(game, images)
+                capture(game, images)
 
-                tried, outcomes = 0, []
+                outcomes = []
                 for free in range(6):
                     (images / FILLER).unlink(missing_ok=True)
                     hand = pictures.Picture(4, 4, pictures.GREY, bytes(16))
                     pictures.write_png(images / ("hand-%d.png" % free), hand)
-                    before = {p.name: p.read_bytes() for p in images.iterdir()}
+                    before = os.listdir(images)
                     png_inode = (images / "test.png").stat().st_ino
                     index_before = listed(images)
                     fill(images / FILLER, free * BLOCK)
-                    self.capture(game, images)
-                    tried += 1
+                    capture(game, images)
                     with self.subTest(free_blocks=free):
                         self.assertTrue(game.running())
                         self.assertEqual(gallery_problems(images, extra=[FILLER]), [])
-                        for name, data in before.items():
+                        for name in before:
                             self.assertTrue((images / name).exists(), name + " was lost")
-                            if name.startswith("hand-"):
-                                self.assertEqual((images / name).read_bytes(), data, name)
                         pngs = sorted(p.name for p in images.glob("*.png"))
                         self.assertIn(listed(images), (index_before, pngs))
                     replaced = (images / "test.png").stat().st_ino != png_inode
@@ -106,11 +103,11 @@ class FullDisk(unittest.TestCase):
 
                 (images / FILLER).unlink()
                 png_inode = (images / "test.png").stat().st_ino
-                self.capture(game, images)
+                capture(game, images)
                 self.assertNotEqual((images / "test.png").stat().st_ino, png_inode, "written")
                 self.assertEqual(gallery_problems(images), [])
                 self.assertEqual(listed(images), sorted(p.name for p in images.glob("*.png")))
-                game.log("%d captures into a full disk; written: %s" % (tried, outcomes))
+                game.log("%d captures into a full disk; written: %s" % (len(outcomes), outcomes))
                 self.assertEqual(game.escape(), 0)
 
 
