@@ -46,6 +46,16 @@ bool syncDirectory(const std::filesystem::path& dir) {
     return synced;
 }
 
+// A directory that may not be written admits no new entry, neither a temporary nor a rename.
+bool mayNotChange(int error) { return error == EACCES || error == EPERM; }
+
+// The plain "wb" write over an existing target, for a directory that admits no new entry.
+int writeInPlace(const std::filesystem::path& target, bool durable,
+                 const std::function<int(std::FILE*)>& fill) {
+    std::FILE* file = openForWriting(target, 0);
+    return file == nullptr ? fileNotCreated : fillAndClose(file, durable, fill);
+}
+
 } // namespace
 
 int writeWhole(const std::filesystem::path& target, bool durable,
@@ -55,17 +65,21 @@ int writeWhole(const std::filesystem::path& target, bool durable,
     // O_NOFOLLOW: a link planted under the temporary's name must not redirect the write.
     std::FILE* file = openForWriting(temporary, O_CREAT | O_NOFOLLOW);
     if (file == nullptr) {
-        const bool mayNotCreate = errno == EACCES || errno == EPERM;
-        std::FILE* inPlace = mayNotCreate ? openForWriting(target, 0) : nullptr;
-        return inPlace == nullptr ? fileNotCreated : fillAndClose(inPlace, durable, fill);
+        return mayNotChange(errno) ? writeInPlace(target, durable, fill) : fileNotCreated;
     }
     int result = fillAndClose(file, durable, fill);
-    if (result == fileWritten && std::rename(temporary.c_str(), target.c_str()) != 0) {
+    // A temporary left by a killed run can still be opened in a directory that has since become
+    // read-only, but not renamed.
+    const bool renameRefused =
+        result == fileWritten && std::rename(temporary.c_str(), target.c_str()) != 0;
+    const int renameError = errno;
+    if (renameRefused) {
         result = fileNotCreated;
     }
     if (result != fileWritten) {
         std::remove(temporary.c_str());
-        return result;
+        return renameRefused && mayNotChange(renameError) ? writeInPlace(target, durable, fill)
+                                                          : result;
     }
     return durable && !syncDirectory(dir) ? fileWriteFailed : fileWritten;
 }

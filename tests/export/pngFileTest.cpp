@@ -129,6 +129,19 @@ TEST(PngFile, ReadOnlyDirectoryHoldingAWritableFileGetsThePictureInPlace) {
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
 }
 
+TEST(PngFile, ReadOnlyDirectoryHoldingAStaleTemporaryStillGetsThePictureInPlace) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    writeFile("tarvikImages/test.png", earlier);
+    // Left by a run killed mid-write: it can be written, but not renamed over test.png.
+    writeFile("tarvikImages/tarvik01.part", earlier);
+    ReadOnlyDirectory readOnly("tarvikImages");
+    ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
+    const std::vector<unsigned char> pixels = noise(12);
+    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 12), pngWritten);
+    EXPECT_EQ(readPng("tarvikImages/test.png").rows, pixels);
+}
+
 TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndOneTemporaryAtMost) {
     TempDir temp;
     fs::create_directory("tarvikImages");
