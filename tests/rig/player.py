@@ -36,11 +36,14 @@ class WaitTimeout(PlayError):
 
 
 def _stop_on_signals():
-    """Turns SIGTERM and SIGHUP into SystemExit, so that the `with` blocks clean up."""
+    """Turns SIGTERM and SIGHUP into SystemExit and SIGINT into KeyboardInterrupt, so that the
+    `with` blocks clean up. SIGINT needs saying: a shell starts a background command with it
+    ignored, and Python then leaves it so."""
 
     def leave(number, _frame):
         raise SystemExit(128 + number)
 
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     for number in (signal.SIGTERM, signal.SIGHUP):
         signal.signal(number, leave)
 

@@ -1,0 +1,203 @@
+# browserPlayTest.py -- ./tools/play --browser played from headless Chromium
+"""tools/play --browser serves the piece to a browser tab: opened at the printed address in
+headless Chromium, the tab connects, its key and mouse presses reach the program (the s key
+writes test.png, presses gather digits that then show in the tab), and Escape in the tab ends
+the program and the command. Every socket the command's processes listen on is bound to the
+loopback interface, and none is left listening afterwards. The address without its password
+is refused, and an interrupted command stops everything it started as well."""
+
+import os
+import re
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+from browser import Browser
+from e2eSupport import binary, pictures
+
+TOP = Path(__file__).resolve().parents[2]
+ADDRESS = re.compile(r"http://127\.0\.0\.1:(\d+)/vnc\.html#\S*password=\w+")
+CONNECTED = "document.documentElement.classList.contains('noVNC_connected')"
+ASKS_PASSWORD = (
+    "document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
+)
+CANVAS = "document.querySelector('#noVNC_container canvas')"
+CANVAS_BOX = "(b => [b.left, b.top, b.width, b.height])(%s.getBoundingClientRect())" % CANVAS
+# Pixels of the remote screen, as the tab has drawn them, that are not black.
+CANVAS_LIT = (
+    "(c => { const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data; let n = 0;"
+    " for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) n++; return n; })(%s)"
+    % CANVAS
+)
+LOOPBACK = {"0100007F", "00000000000000000000000001000000"}  # /proc/net's 127.0.0.1 and ::1
+
+
+def children(pid):
+    found = []
+    for entry in Path("/proc").iterdir():
+        try:
+            stat = (entry / "stat").read_text()
+        except (OSError, ValueError):
+            continue
+        if entry.name.isdigit() and int(stat.rsplit(")", 1)[1].split()[1]) == pid:
+            found.append(int(entry.name))
+    return found
+
+
+def listening():
+    """(address, port, inode) of every TCP socket in the LISTEN state on this machine."""
+    sockets = []
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
+        for line in Path(table).read_text().splitlines()[1:]:
+            fields = line.split()
+            if fields[3] == "0A":
+                address, port = fields[1].split(":")
+                sockets.append((address, int(port, 16), fields[9]))
+    return sockets
+
+
+def socket_inodes(pid):
+    inodes = set()
+    for fd in Path("/proc/%d/fd" % pid).iterdir():
+        try:
+            target = os.readlink(fd)
+        except OSError:
+            continue
+        if target.startswith("socket:["):
+            inodes.add(target[len("socket:[") : -1])
+    return inodes
+
+
+class ServedPlay:
+    """tools/play --browser in a fresh folder, with its output read line by line."""
+
+    def __init__(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="tarvik-browser-"))
+        env = dict(os.environ, TARVIK_BINARY=binary())
+        env.pop("DISPLAY", None)
+        self.process = subprocess.Popen(
+            [str(TOP / "tools" / "play"), "--browser"],
+            cwd=self.folder,
+            env=env,
+            stdout=subprocess.PIPE,
+            stderr=subprocess.STDOUT,
+            text=True,
+        )
+        self.lines = []
+        for line in self.process.stdout:
+            self.lines.append(line)
+            found = ADDRESS.search(line)
+            if found:
+                self.address, self.port = found.group(0), int(found.group(1))
+                return
+        raise AssertionError("no address printed:\n" + "".join(self.lines))
+
+    def finish(self, timeout=60):
+        """The command's exit code once it has ended by itself."""
+        try:
+            code = self.process.wait(timeout)
+        finally:
+            if self.process.poll() is None:
+                self.process.kill()
+                self.process.wait()
+        self.lines += self.process.stdout.readlines()
+        self.process.stdout.close()
+        return code
+
+    def listeners(self):
+        """(address, port) of the sockets that the command's processes listen on."""
+        inodes = set()
+        for pid in children(self.process.pid):
+            inodes |= socket_inodes(pid)
+        return {(address, port) for address, port, inode in listening() if inode in inodes}
+
+
+def wait_until(what, test, timeout=60, poll=0.2):
+    until = time.monotonic() + timeout
+    while not test():
+        if time.monotonic() > until:
+            raise AssertionError("gave up waiting for " + what)
+        time.sleep(poll)
+
+
+def key(browser, name, code, key_code, text=None):
+    for kind in ("keyDown", "keyUp"):
+        event = {"type": kind, "key": name, "code": code, "windowsVirtualKeyCode": key_code}
+        if text and kind == "keyDown":
+            event["text"] = text
+        browser.call("Input.dispatchKeyEvent", event, session=True)
+
+
+def click(browser, x, y):
+    for kind in ("mousePressed", "mouseReleased"):
+        event = {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1}
+        browser.call("Input.dispatchMouseEvent", event, session=True)
+
+
+class BrowserPlay(unittest.TestCase):
+    def assert_all_gone(self, served, sockets):
+        still = {(a, p) for a, p, _ in listening()} & sockets
+        self.assertEqual(still, set(), "nothing is left listening")
+        for pid in served.started:
+            self.assertFalse(Path("/proc/%d" % pid).exists(), "process %d has ended" % pid)
+
+    def test_a_tab_plays_the_piece_and_nothing_is_left_listening(self):
+        served = ServedPlay()
+        try:
+            served.started = children(served.process.pid)
+            sockets = served.listeners()
+            # x11vnc (on 127.0.0.1 and ::1) and websockify, the latter on the printed port.
+            self.assertIn(("0100007F", served.port), sockets)
+            self.assertGreaterEqual(len(sockets), 2)
+            self.assertEqual({a for a, _ in sockets} - LOOPBACK, set(), "loopback only")
+            images = served.folder / "tarvikImages"
+            with Browser() as browser:
+                browser.open(served.address)
+                wait_until("the tab to connect", lambda: browser.evaluate(CONNECTED))
+                wait_until("the first picture", lambda: browser.evaluate(CANVAS) is not None)
+                browser.evaluate(CANVAS + ".focus()")
+                self.assertEqual(browser.evaluate(CANVAS_LIT), 0, "an empty grid is black")
+
+                key(browser, "s", "KeyS", 83, "s")
+                test_png = images / "test.png"
+                wait_until("test.png", lambda: pictures.png_complete(test_png))
+                self.assertEqual(pictures.read_png(test_png).width, 900, "1280x1024 captures")
+
+                left, top, width, height = browser.evaluate(CANVAS_BOX)
+                for _ in range(64):
+                    click(browser, left + width / 2, top + height / 2)
+                # The digits fly in on the remote screen and show in the tab.
+                wait_until("digits in the tab", lambda: browser.evaluate(CANVAS_LIT) > 2000)
+                key(browser, "Escape", "Escape", 27)
+                self.assertEqual(served.finish(), 0, "".join(served.lines))
+            self.assertIn("cycle 1: gathering", "".join(served.lines))
+            self.assert_all_gone(served, sockets)
+        finally:
+            if served.process.poll() is None:
+                served.process.kill()
+                served.process.wait()
+
+    def test_without_the_password_the_tab_is_refused_and_an_interrupt_stops_everything(self):
+        served = ServedPlay()
+        try:
+            served.started = children(served.process.pid)
+            sockets = served.listeners()
+            with Browser() as browser:
+                browser.open(served.address.rsplit("&password=", 1)[0])
+                wait_until("the password question", lambda: browser.evaluate(ASKS_PASSWORD))
+                time.sleep(2)  # what a wrong answer would take to come
+                self.assertFalse(browser.evaluate(CONNECTED))
+            served.process.send_signal(signal.SIGINT)
+            self.assertEqual(served.finish(), 130, "".join(served.lines))
+            self.assert_all_gone(served, sockets)
+        finally:
+            if served.process.poll() is None:
+                served.process.kill()
+                served.process.wait()
+
+
+if __name__ == "__main__":
+    unittest.main()

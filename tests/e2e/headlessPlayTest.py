@@ -1,0 +1,73 @@
+# headlessPlayTest.py -- ./tools/play where no display can be opened, and on one without modes
+"""Without a display, tools/play says so in one line and plays the demo: two whole cycles on a
+private display, each phase told as the screen and the files show it, and it ends by itself
+with exit code 0, leaving both cycles' pictures, the gallery listing them and the screenshots.
+On a display with none of the four game modes the program's own message and exit code stay,
+and one line points to the browser mode and the demo."""
+
+import os
+import re
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+from e2eSupport import binary, deadline, pictures
+
+TOP = Path(__file__).resolve().parents[2]
+PHASES = ["gathering", "dealing", "drawing", "burst", "capture", "collapse"]
+
+
+def play(env, *prefix, timeout):
+    folder = Path(tempfile.mkdtemp(prefix="tarvik-headless-"))
+    run = subprocess.run(
+        [*prefix, str(TOP / "tools" / "play")],
+        cwd=folder,
+        env=dict(env, TARVIK_BINARY=binary()),
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        timeout=timeout,
+    )
+    return run, folder
+
+
+class HeadlessPlay(unittest.TestCase):
+    def test_without_a_display_the_demo_plays_two_cycles_and_ends_by_itself(self):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        run, folder = play(env, timeout=deadline())
+        out = run.stdout.decode("latin-1")
+        self.assertEqual(run.returncode, 0, out + run.stderr.decode("latin-1"))
+        self.assertTrue(out.startswith("No display to play on"), out)
+
+        images = folder / "tarvikImages"
+        cycles = sorted(p.name for p in images.glob("*.png") if re.match(r"\d+-\d+\.png$", p.name))
+        self.assertEqual(len(cycles), 2, out)
+        for name in cycles:
+            self.assertTrue(pictures.png_complete(images / name))
+        index = (images / "tarvik01.html").read_text("latin-1")
+        for name in cycles:
+            self.assertIn('<A href="%s.html"' % name, index)
+        shots = sorted(p.name for p in (images / "screenshots").glob("*.png"))
+        self.assertEqual(len(shots), 8, shots)
+
+        # Each phase in order, once per cycle; the second cycle ends at its capture.
+        told = re.findall(r"^ +\d+ s  cycle (\d): (\w+)", out, re.M)
+        self.assertEqual(
+            told, [("1", p) for p in PHASES] + [("2", p) for p in PHASES[:5]], out
+        )
+        self.assertIn(str(images / "tarvik01.html"), out)
+        self.assertIn(str(images / "screenshots"), out)
+
+    def test_on_a_display_without_game_modes_the_program_fails_and_a_line_points_on(self):
+        run, _ = play(os.environ, str(TOP / "tests" / "rig" / "xrun"), "--xorg", "none", "--",
+                      timeout=300)  # fmt: skip
+        self.assertEqual(run.returncode, 1)
+        message = "Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
+        self.assertEqual(run.stdout, message.encode("latin-1"))
+        hint = run.stderr.decode("latin-1").splitlines()[-1]
+        self.assertIn("./tools/play --browser", hint)
+        self.assertIn("./tools/demo", hint)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,149 @@
+# progress.py -- tells which phase the piece has reached, from screenshots and tarvikImages
+"""A watcher that prints the phase each cycle has reached, with the seconds since it started.
+
+It looks only at what anybody could see: screenshots of the display and the cycle pictures
+that appear in tarvikImages. The signs it reads, on a 1280x1024 screen:
+
+- gathering: the start, and a black screen after a collapse (the empty grid of a new cycle);
+- dealing: strips at rest in the left third of the screen, where the 4 by 12 grid of dealt
+  strips lies (gathered digits land right of the middle and only fly through it);
+- drawing: the grey border of the 300 x 300 diagram square at its place;
+- burst: that square grown about its centre;
+- capture: a new "<sum>-<seconds>.png" in tarvikImages;
+- collapse: the square shrunk below its own size.
+
+A phase is told once per cycle and only when it comes later than the last one told, so a
+cycle that is collapsed straight from the finished diagram goes from drawing to collapse.
+"""
+
+import threading
+import time
+
+import pictures
+from player import CYCLE_PICTURE
+
+PHASES = ("gathering", "dealing", "drawing", "burst", "capture", "collapse")
+
+# The diagram square: its lower left corner sits at (500 - d, 350 - d) from the bottom left of
+# the screen, d being the burst distance (0 while drawing, up to 300 at full burst, down to
+# -150 in the collapse), and its side is 300 + 2 d at this screen size.
+SQUARE_X, SQUARE_Y, SQUARE_SIDE = 500, 350, 300
+EDGE = 14  # points probed along each edge
+STILL_STRIPS = 200  # lit, unmoved pixels sampled in the left third that mean dealt strips
+
+
+def square_distance(shot):
+    """The burst distance d at which the diagram square's border shows, or None. The lower and
+    left edges must be lit along most of their length: the corners of the glyphs' figures
+    inside the square are no match for that."""
+    width, height, pixels = shot.width, shot.height, shot.pixels
+    n = shot.channels
+
+    def lit(x, y):
+        if not (0 <= x < width and 0 <= y < height):
+            return False
+        i = (y * width + x) * n
+        return any(pixels[i : i + n])
+
+    for d in range(-(SQUARE_SIDE // 2) + EDGE, SQUARE_SIDE + 1):
+        x, y = SQUARE_X - d, height - 1 - (SQUARE_Y - d)  # rows of a screenshot run top down
+        if not lit(x, y):
+            continue
+        along = range(1, SQUARE_SIDE + 2 * d - 1, max(1, (SQUARE_SIDE + 2 * d) // EDGE))
+        shown = sum(1 for k in along if lit(x + k, y)) + sum(1 for k in along if lit(x, y - k))
+        if shown >= 0.8 * 2 * len(along):
+            return d
+    return None
+
+
+class Progress:
+    """Watches a display and a tarvikImages folder on a thread of its own and tells each
+    phase reached through say(text). Use it as a context manager."""
+
+    def __init__(self, display, images, env=None, say=None, period=0.5):
+        self.display = display
+        self.images = images
+        self.env = env
+        self.say = say or (lambda text: print(text, flush=True))
+        self.period = period
+        self.started = time.monotonic()
+        self.cycle = 1
+        self.phase = -1
+        self.previous_left = None
+        self.pictures_seen = self.cycle_pictures()
+        self.stopping = threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def __enter__(self):
+        self.reach("gathering")
+        self.thread.start()
+        return self
+
+    def __exit__(self, *_):
+        self.stopping.set()
+        self.thread.join(timeout=30)
+        self.look_at_files()  # a picture written since the last look
+        return False
+
+    def cycle_pictures(self):
+        try:
+            return {p.name for p in self.images.glob("*.png") if CYCLE_PICTURE.match(p.name)}
+        except OSError:
+            return set()
+
+    def reach(self, phase, detail=""):
+        index = PHASES.index(phase)
+        if index <= self.phase:
+            return
+        self.phase = index
+        self.say(
+            "%5.0f s  cycle %d: %s%s"
+            % (time.monotonic() - self.started, self.cycle, phase, detail)
+        )
+
+    def run(self):
+        while not self.stopping.wait(self.period):
+            try:
+                shot = pictures.screenshot(self.display, self.env)
+            except Exception:  # the display has gone: the piece or the server has ended
+                return
+            self.look(shot)
+
+    def look(self, shot):
+        """Moves on by what one screenshot and the folder show."""
+        self.look_at_files()
+        d = square_distance(shot)
+        if d is None:
+            if shot.is_black() and self.phase >= PHASES.index("drawing"):
+                self.reach("collapse")
+                self.cycle += 1
+                self.phase = -1
+                self.previous_left = None
+                self.reach("gathering")
+            elif self.phase < PHASES.index("drawing") and self.strips_at_rest(shot):
+                self.reach("dealing")
+        elif d >= 5:
+            self.reach("burst")
+        elif d <= -5:
+            self.reach("collapse")
+        else:
+            self.reach("drawing")
+
+    def look_at_files(self):
+        new = self.cycle_pictures() - self.pictures_seen
+        if new:
+            self.pictures_seen |= new
+            self.reach("capture", " " + ", ".join(sorted(new)))
+
+    def strips_at_rest(self, shot):
+        """True when enough pixels of the left third are lit and unchanged since the last look
+        (the red channel of every other row is plenty for that)."""
+        third, stride = shot.width // 3, shot.width * shot.channels
+        left = b"".join(
+            shot.pixels[y * stride : y * stride + third * shot.channels : shot.channels]
+            for y in range(0, shot.height, 2)
+        )
+        previous, self.previous_left = self.previous_left, left
+        if previous is None:
+            return False
+        return sum(1 for a, b in zip(previous, left) if a and a == b) > STILL_STRIPS
