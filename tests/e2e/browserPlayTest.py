@@ -85,6 +85,7 @@ class ServedPlay:
             stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT,
             text=True,
+            start_new_session=True,
         )
         self.lines = []
         for line in self.process.stdout:
@@ -100,12 +101,16 @@ class ServedPlay:
         try:
             code = self.process.wait(timeout)
         finally:
-            if self.process.poll() is None:
-                self.process.kill()
-                self.process.wait()
+            self.stop()
         self.lines += self.process.stdout.readlines()
         self.process.stdout.close()
         return code
+
+    def stop(self):
+        """Stops a command that still runs with SIGTERM, after which it cleans up itself."""
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGTERM)
+            self.process.wait(60)
 
     def listeners(self):
         """(address, port) of the sockets that the command's processes listen on."""
@@ -176,9 +181,7 @@ class BrowserPlay(unittest.TestCase):
             self.assertIn("cycle 1: gathering", "".join(served.lines))
             self.assert_all_gone(served, sockets)
         finally:
-            if served.process.poll() is None:
-                served.process.kill()
-                served.process.wait()
+            served.stop()
 
     def test_without_the_password_the_tab_is_refused_and_an_interrupt_stops_everything(self):
         served = ServedPlay()
@@ -194,9 +197,7 @@ class BrowserPlay(unittest.TestCase):
             self.assertEqual(served.finish(), 130, "".join(served.lines))
             self.assert_all_gone(served, sockets)
         finally:
-            if served.process.poll() is None:
-                served.process.kill()
-                served.process.wait()
+            served.stop()
 
 
 if __name__ == "__main__":

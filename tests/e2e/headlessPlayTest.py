@@ -7,6 +7,7 @@ and one line points to the browser mode and the demo."""
 
 import os
 import re
+import signal
 import subprocess
 import tempfile
 import unittest
@@ -19,16 +20,24 @@ PHASES = ["gathering", "dealing", "drawing", "burst", "capture", "collapse"]
 
 
 def play(env, *prefix, timeout):
+    """Runs tools/play in a fresh folder; one that overruns is stopped with SIGTERM, as a
+    whole process group, so that the player still stops its program and server."""
     folder = Path(tempfile.mkdtemp(prefix="tarvik-headless-"))
-    run = subprocess.run(
+    process = subprocess.Popen(
         [*prefix, str(TOP / "tools" / "play")],
         cwd=folder,
         env=dict(env, TARVIK_BINARY=binary()),
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
-        timeout=timeout,
+        start_new_session=True,
     )
-    return run, folder
+    try:
+        out, err = process.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGTERM)
+        process.communicate(timeout=60)
+        raise
+    return subprocess.CompletedProcess(process.args, process.returncode, out, err), folder
 
 
 class HeadlessPlay(unittest.TestCase):

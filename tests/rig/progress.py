@@ -61,6 +61,9 @@ class Progress:
     phase reached through say(text). Use it as a context manager."""
 
     def __init__(self, display, images, env=None, say=None, period=0.5):
+        """period: seconds between two looks once the diagram is drawn; before that, half of
+        it, because dealing at full speed leaves its strips at rest for only a second or two
+        before the diagram's square shows."""
         self.display = display
         self.images = images
         self.env = env
@@ -102,7 +105,9 @@ class Progress:
         )
 
     def run(self):
-        while not self.stopping.wait(self.period):
+        while not self.stopping.wait(
+            self.period if self.phase >= PHASES.index("drawing") else self.period / 2
+        ):
             try:
                 shot = pictures.screenshot(self.display, self.env)
             except Exception:  # the display has gone: the piece or the server has ended
