@@ -73,7 +73,7 @@ class HeadlessPlay(unittest.TestCase):
         self.assertEqual(run.returncode, 1)
         message = "Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
         self.assertEqual(run.stdout, message.encode("latin-1"))
-        hint = run.stderr.decode("latin-1").splitlines()[-1]
+        hint = (run.stderr.decode("latin-1").splitlines() or [""])[-1]
         self.assertIn("./tools/play --browser", hint)
         self.assertIn("./tools/demo", hint)
 

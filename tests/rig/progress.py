@@ -33,9 +33,11 @@ STILL_STRIPS = 200  # lit, unmoved pixels sampled in the left third that mean de
 
 
 def square_distance(shot):
-    """The burst distance d at which the diagram square's border shows, or None. The lower and
-    left edges must be lit along most of their length: the corners of the glyphs' figures
-    inside the square are no match for that."""
+    """The burst distance d at which the diagram square's border shows, or None. All four
+    edges must be lit along most of their length: no digit in flight and no corner of a
+    glyph's figure inside the square makes that. Squares smaller than a third of the
+    diagram's are not looked for: a big digit could pass for one, and the collapse shows
+    larger ones first."""
     width, height, pixels = shot.width, shot.height, shot.pixels
     n = shot.channels
 
@@ -45,13 +47,21 @@ def square_distance(shot):
         i = (y * width + x) * n
         return any(pixels[i : i + n])
 
-    for d in range(-(SQUARE_SIDE // 2) + EDGE, SQUARE_SIDE + 1):
-        x, y = SQUARE_X - d, height - 1 - (SQUARE_Y - d)  # rows of a screenshot run top down
-        if not lit(x, y):
+    for d in range(-SQUARE_SIDE // 3, SQUARE_SIDE + 1):
+        # Rows of a screenshot run top down; the border is drawn on the square's first and
+        # last rows and columns.
+        left, bottom, side = SQUARE_X - d, height - 1 - (SQUARE_Y - d), SQUARE_SIDE + 2 * d
+        right, top = left + side - 1, bottom - side + 1
+        if not (lit(left, bottom) and lit(right, top)):
             continue
-        along = range(1, SQUARE_SIDE + 2 * d - 1, max(1, (SQUARE_SIDE + 2 * d) // EDGE))
-        shown = sum(1 for k in along if lit(x + k, y)) + sum(1 for k in along if lit(x, y - k))
-        if shown >= 0.8 * 2 * len(along):
+        along = range(1, side - 1, max(1, side // EDGE))
+        edges = (
+            [lit(left + k, bottom) for k in along],
+            [lit(left + k, top) for k in along],
+            [lit(left, bottom - k) for k in along],
+            [lit(right, bottom - k) for k in along],
+        )
+        if all(sum(edge) >= 0.8 * len(edge) for edge in edges):
             return d
     return None
 
