@@ -3,7 +3,8 @@
 headless Chromium, the tab connects, its key and mouse presses reach the program (the s key
 writes test.png, presses gather digits that then show in the tab), and Escape in the tab ends
 the program and the command. Every socket the command's processes listen on is bound to the
-loopback interface, and none is left listening afterwards. The address without its password
+loopback interface, and none is left listening afterwards; the display admits no local client
+without the cookie made for it. The address without its password
 is refused, and an interrupted command stops everything it started as well."""
 
 import os
@@ -158,6 +159,16 @@ class BrowserPlay(unittest.TestCase):
             self.assertIn(("0100007F", served.port), sockets)
             self.assertGreaterEqual(len(sockets), 2)
             self.assertEqual({a for a, _ in sockets} - LOOPBACK, set(), "loopback only")
+            # Nor can a local client drive the display without the cookie made for it.
+            display = re.search(r"Xorg \S+ on (:\d+)", "".join(served.lines)).group(1)
+            stranger = subprocess.run(
+                ["xdpyinfo", "-display", display],
+                env=dict(os.environ, XAUTHORITY=str(served.folder / "none")),
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+                timeout=60,
+            )
+            self.assertNotEqual(stranger.returncode, 0, "a client without the cookie is refused")
             images = served.folder / "tarvikImages"
             with Browser() as browser:
                 browser.open(served.address)

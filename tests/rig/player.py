@@ -11,6 +11,7 @@ stops the program and the server, whatever happened.
 
 import os
 import re
+import secrets
 import shutil
 import signal
 import subprocess
@@ -50,18 +51,28 @@ def _stop_on_signals():
 
 class Player:
     def __init__(
-        self, binary, modes="800x600", workdir=None, deadline=900.0, launch=True, log=None
+        self,
+        binary,
+        modes="800x600",
+        workdir=None,
+        deadline=900.0,
+        launch=True,
+        log=None,
+        private=False,
     ):
         """binary: the tarvik01 executable. modes: as for tests/rig/xserver ("800x600",
         "1280x1024,800x600", "none"). workdir: where the program runs (a fresh temporary
         folder, removed afterwards, when None). deadline: seconds that the whole game may take
         from start(); every wait fails once it has passed. launch: start the program with the
-        server (otherwise call start_program(), for a look at the display first)."""
+        server (otherwise call start_program(), for a look at the display first). private:
+        the server admits only the program and the player's tools, which get a cookie made
+        for this game (XAUTHORITY); otherwise any local client may connect."""
         self.binary = str(Path(binary).resolve())
         self.modes = modes
         self.given_workdir = workdir
         self.deadline_seconds = deadline
         self.launch = launch
+        self.private = private
         self.log = log or (lambda text: print("play: " + text, file=sys.stderr, flush=True))
         self.state = None
         self.display = None
@@ -92,6 +103,8 @@ class Player:
         self.started = time.monotonic()
         self.deadline = self.started + self.deadline_seconds
         self.state = Path(tempfile.mkdtemp(prefix="tarvik-play-x-"))
+        if self.private:
+            self.tool_env["XAUTHORITY"] = str(write_cookie(self.state / "xauthority"))
         self.display = self.start_server()
         if self.given_workdir is None:
             self.workdir = Path(tempfile.mkdtemp(prefix="tarvik-play-"))
@@ -122,6 +135,8 @@ class Player:
     def start_program(self):
         """Starts the program on the display; its output goes to files beside the server's."""
         env = dict(os.environ, DISPLAY=self.display)
+        if self.private:
+            env["XAUTHORITY"] = self.tool_env["XAUTHORITY"]
         with open(self.state / "stdout", "wb") as out, open(self.state / "stderr", "wb") as err:
             self.process = subprocess.Popen(
                 [self.binary],
@@ -439,6 +454,21 @@ class Player:
         """Waits for the empty grid of a new cycle after a collapse: a black screen that stays
         black. The collapse's last frames are black as well, but only for two idle steps."""
         self.wait_still("an empty grid", lambda shot: shot.is_black(), timeout, gap=1.0)
+
+
+def write_cookie(path):
+    """Writes an X authority file holding one random MIT-MAGIC-COOKIE-1 for any display of
+    any host (family 0xFFFF with an empty address and display number), which the server
+    accepts from its -auth file and Xlib sends to whichever display it opens."""
+
+    def field(data):
+        return len(data).to_bytes(2, "big") + data
+
+    entry = (0xFFFF).to_bytes(2, "big") + field(b"") + field(b"")
+    entry += field(b"MIT-MAGIC-COOKIE-1") + field(secrets.token_bytes(16))
+    path.touch(mode=0o600)
+    path.write_bytes(entry)
+    return path
 
 
 def diagram_shown(shot):
