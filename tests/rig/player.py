@@ -94,9 +94,12 @@ class Player:
         return self
 
     def __exit__(self, kind, error, _trace):
-        if error is not None and not isinstance(error, (KeyboardInterrupt, SystemExit)):
-            self.report()
-        self.stop()
+        try:
+            if error is not None and not isinstance(error, (KeyboardInterrupt, SystemExit)):
+                self.report()
+        finally:
+            # Even when the report cannot be written (a closed pipe), the server must go.
+            self.stop()
         return False
 
     def start(self):
