@@ -22,9 +22,7 @@ from e2eSupport import binary, pictures
 TOP = Path(__file__).resolve().parents[2]
 ADDRESS = re.compile(r"http://127\.0\.0\.1:(\d+)/vnc\.html#\S*password=\w+")
 CONNECTED = "document.documentElement.classList.contains('noVNC_connected')"
-ASKS_PASSWORD = (
-    "document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
-)
+ASKS_PASSWORD = "document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
 CANVAS = "document.querySelector('#noVNC_container canvas')"
 CANVAS_BOX = "(b => [b.left, b.top, b.width, b.height])(%s.getBoundingClientRect())" % CANVAS
 # Pixels of the remote screen, as the tab has drawn them, that are not black.

@@ -61,9 +61,7 @@ class HeadlessPlay(unittest.TestCase):
 
         # Each phase in order, once per cycle; the second cycle ends at its capture.
         told = re.findall(r"^ +\d+ s  cycle (\d): (\w+)", out, re.M)
-        self.assertEqual(
-            told, [("1", p) for p in PHASES] + [("2", p) for p in PHASES[:5]], out
-        )
+        self.assertEqual(told, [("1", p) for p in PHASES] + [("2", p) for p in PHASES[:5]], out)
         self.assertIn(str(images / "tarvik01.html"), out)
         self.assertIn(str(images / "screenshots"), out)
 

@@ -110,8 +110,7 @@ class Progress:
             return
         self.phase = index
         self.say(
-            "%5.0f s  cycle %d: %s%s"
-            % (time.monotonic() - self.started, self.cycle, phase, detail)
+            "%5.0f s  cycle %d: %s%s" % (time.monotonic() - self.started, self.cycle, phase, detail)
         )
 
     def run(self):
