@@ -14,6 +14,8 @@ that appear in tarvikImages. The signs it reads, on a 1280x1024 screen:
 
 A phase is told once per cycle and only when it comes later than the last one told, so a
 cycle that is collapsed straight from the finished diagram goes from drawing to collapse.
+Digits held still in the left third during gathering (the space key pauses their flight)
+look like dealt strips and are told as dealing.
 """
 
 import threading
