@@ -59,9 +59,15 @@ class HeadlessPlay(unittest.TestCase):
         shots = sorted(p.name for p in (images / "screenshots").glob("*.png"))
         self.assertEqual(len(shots), 8, shots)
 
-        # Each phase in order, once per cycle; the second cycle ends at its capture.
+        # Each phase in order, once per cycle; the second cycle ends at its capture. Dealing,
+        # hurried by the demo's "+" keys, lasts a second or two and may pass between two looks
+        # on a busy machine: it alone may go untold.
         told = re.findall(r"^ +\d+ s  cycle (\d): (\w+)", out, re.M)
-        self.assertEqual(told, [("1", p) for p in PHASES] + [("2", p) for p in PHASES[:5]], out)
+        for cycle, phases in (("1", PHASES), ("2", PHASES[:5])):
+            seen = [phase for number, phase in told if number == cycle]
+            without_dealing = [phase for phase in phases if phase != "dealing"]
+            self.assertIn(seen, (phases, without_dealing), out)
+        self.assertEqual([number for number, _ in told], sorted(number for number, _ in told))
         self.assertIn(str(images / "tarvik01.html"), out)
         self.assertIn(str(images / "screenshots"), out)
 
