@@ -1,70 +1,28 @@
 // cycleTest.cpp -- whole cycles in-process: gather, deal, draw, burst, capture, collapse
-#include "app/input.h"
-#include "assembly/dealing.h"
-#include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
+#include "support/cycleDriver.h"
 #include "support/glWindow.h"
 #include "support/tempDir.h"
 
-#include <GL/glut.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Idle steps until the phase leaves `phase`; fails after `limit` steps.
-int stepThrough(int phase, int limit) {
-    int steps = 0;
-    while (Phase == phase && steps < limit) {
-        onIdle();
-        ++steps;
-    }
-    EXPECT_NE(Phase, phase) << "still in phase " << phase << " after " << limit << " steps";
-    return steps;
-}
-
-void press(int button) {
-    onMouse(button, GLUT_DOWN, 640, 512);
-    onMouse(button, GLUT_UP, 640, 512);
-}
-
-// One cycle from a fresh reset, with the deal timer's ticks called directly. Returns the
-// image name.
+// One cycle of 64 left presses from a fresh reset. Returns the image name.
 std::string playCycle() {
     EXPECT_EQ(Phase, 1);
     EXPECT_EQ(elementCount, 0);
-    for (int i = 0; i < elementPoolSize; ++i) {
-        press(GLUT_LEFT_BUTTON);
-    }
-    EXPECT_EQ(stepThrough(1, 1000), 101) << "the 64th arrives after 100 steps, then one more";
-    EXPECT_EQ(stepThrough(2, 1), 1);
-    while (placedCount < placedPoolSize) {
-        dealStrip(1);
-    }
-    stepThrough(3, 1000);
-    EXPECT_EQ(stepThrough(4, 1), 1);
-    EXPECT_EQ(stepThrough(5, 5000), 2209);
-    EXPECT_EQ(Phase, 6);
-    press(GLUT_LEFT_BUTTON);
-    EXPECT_EQ(Phase, 7);
-    for (int i = 0; i < 12; ++i) {
-        onIdle();
-    }
-    EXPECT_EQ(burstDistance, 300);
-    press(GLUT_LEFT_BUTTON);
-    EXPECT_EQ(Phase, 8);
-    EXPECT_EQ(stepThrough(8, 100), 70);
-    EXPECT_EQ(imageSaved, 1);
-    press(GLUT_RIGHT_BUTTON);
-    EXPECT_EQ(Phase, 6);
-    for (int i = 0; i < 11; ++i) {
-        onIdle();
-    }
-    EXPECT_EQ(burstDistance, 0) << "settled back along the same vectors";
-    press(GLUT_RIGHT_BUTTON);
-    EXPECT_EQ(Phase, 9);
-    EXPECT_EQ(stepThrough(9, 100), 13);
-    return imageName;
+    const CycleRecord cycle = CycleDriver().playCycle(std::string(elementPoolSize, 'L'));
+    EXPECT_EQ(cycle.steps[1], 101) << "the 64th arrives after 100 steps, then one more";
+    EXPECT_EQ(cycle.steps[2], 1);
+    EXPECT_EQ(cycle.steps[4], 1);
+    EXPECT_EQ(cycle.steps[5], 2209);
+    EXPECT_EQ(cycle.steps[7], 12) << "from 0 to 300, then the capture is started";
+    EXPECT_EQ(cycle.steps[8], 70);
+    EXPECT_EQ(cycle.steps[6], 11) << "burst at once, then settled back along the same vectors";
+    EXPECT_EQ(cycle.steps[9], 13);
+    return cycle.imageName;
 }
 
 } // namespace

@@ -1,0 +1,69 @@
+// cycleDriver.cpp -- whole cycles played in-process through the callbacks the program registers
+#include "support/cycleDriver.h"
+
+#include "app/input.h"
+#include "assembly/dealing.h"
+#include "scene/phaseSequencer.h"
+#include "scene/sceneStore.h"
+
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+void CycleDriver::press(int button, int x, int y) {
+    onMouse(button, GLUT_DOWN, x, y);
+    onMouse(button, GLUT_UP, x, y);
+}
+
+void CycleDriver::step() {
+    onIdle();
+    if (afterStep) {
+        afterStep();
+    }
+}
+
+int CycleDriver::stepThrough(int phase, int limit) {
+    int steps = 0;
+    while (Phase == phase && steps < limit) {
+        step();
+        ++steps;
+    }
+    EXPECT_NE(Phase, phase) << "still in phase " << phase << " after " << limit << " steps";
+    return steps;
+}
+
+void CycleDriver::gather(const std::string& presses) {
+    if (presses == "g") {
+        onKeyboard('g', 0, 0);
+        return;
+    }
+    for (char c : presses) {
+        press(c == 'L' ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
+    }
+}
+
+CycleRecord CycleDriver::finishCycle(int limit) {
+    CycleRecord record;
+    for (int taken = 0; taken < limit; ++taken) {
+        if (beforeStep) {
+            beforeStep();
+        }
+        if (Phase == 3 && placedCount < placedPoolSize) {
+            dealStrip(1);
+        } else if (Phase == 6 && burstDistance == 0) {
+            press(imageSaved == 0 ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
+        } else if (Phase == 7 && burstDistance == 300) {
+            press(imageSaved == 0 ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
+        }
+        const int phase = Phase;
+        ++record.steps.at(static_cast<std::size_t>(phase));
+        step();
+        if (imageSaved == 1 && record.imageName.empty()) {
+            record.imageName = imageName;
+        }
+        if (phase == 9 && Phase == 1) {
+            return record;
+        }
+    }
+    ADD_FAILURE() << "the cycle did not end within " << limit << " steps; phase " << Phase;
+    return record;
+}
