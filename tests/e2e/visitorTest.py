@@ -1,0 +1,26 @@
+# visitorTest.py -- a random visitor at the real binary, then Escape: nothing lost, nothing torn
+"""TARVIK_VISIT_SECONDS (CTest sets it) of a seeded random visitor (tests/rig/visitor.py) on
+an 800x600 screen: the program lives throughout, Escape ends it with code 0, no sanitizer
+reports, and tarvikImages holds only whole PNGs, their exact pages and a whole index."""
+
+import os
+import sys
+import unittest
+
+from e2eSupport import new_player
+import visitor
+
+
+class Visitor(unittest.TestCase):
+    def test_a_random_visitor_leaves_the_piece_running_and_the_gallery_whole(self):
+        seconds = float(os.environ.get("TARVIK_VISIT_SECONDS", "120"))
+        with new_player("800x600") as game:
+            game.wait_ready()
+            events, problems = visitor.visit(game, seconds, seed=11)
+            pictures = sorted(path.name for path in game.images.glob("*.png"))
+        print("\n%d events in %.0f s; pictures: %s" % (events, seconds, pictures), file=sys.stderr)
+        self.assertEqual(problems, [])
+
+
+if __name__ == "__main__":
+    unittest.main()
