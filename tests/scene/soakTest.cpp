@@ -2,6 +2,7 @@
 //
 // TARVIK_SOAK_CYCLES cycles (default 3) with the visitor seeded by TARVIK_SOAK_SEED (default
 // 1); one line per cycle on stdout. tools/soak runs any number.
+#include "app/application.h"
 #include "app/input.h"
 #include "scene/frame.h"
 #include "scene/sceneStore.h"
@@ -102,17 +103,15 @@ std::string stepProblem() {
     if (burstDistance < -150 || burstDistance > 300) {
         return "burstDistance " + std::to_string(burstDistance);
     }
-    bool allFinite = std::all_of(burstVectors.begin(), burstVectors.end(), finite);
+    const auto finiteStrip = [](const Strip& s) {
+        return finite(s.start) && finite(s.control) && finite(s.end) && finite(s.pos);
+    };
+    bool allFinite = std::all_of(burstVectors.begin(), burstVectors.end(), finite) &&
+                     std::all_of(strips.begin(), strips.end(), finiteStrip) &&
+                     std::all_of(placed.begin(), placed.end(), finiteStrip);
     for (const Element& e : elements) {
         allFinite = allFinite && finite(e.start) && finite(e.control) && finite(e.end) &&
                     std::all_of(e.path.begin(), e.path.end(), finite);
-    }
-    for (const Strip& s : strips) {
-        allFinite = allFinite && finite(s.pos);
-    }
-    for (const Strip& s : placed) {
-        allFinite =
-            allFinite && finite(s.start) && finite(s.control) && finite(s.end) && finite(s.pos);
     }
     if (!allFinite) {
         return "a position that is not a number";
@@ -181,8 +180,8 @@ class Visitor {
 
     bool chance(int oneIn) { return rng() % static_cast<unsigned>(oneIn) == 0; }
     int upTo(int most) { return static_cast<int>(rng() % static_cast<unsigned>(most + 1)); }
-    int x() { return upTo(1279); }
-    int y() { return upTo(1023); }
+    int x() { return upTo(screenWidth - 1); }
+    int y() { return upTo(screenHeight - 1); }
 
     // Press, up to three motions that stay within 590 pixels of the press, release: never a
     // left drag long enough to end the program.
