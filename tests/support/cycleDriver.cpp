@@ -21,16 +21,6 @@ void CycleDriver::step() {
     }
 }
 
-int CycleDriver::stepThrough(int phase, int limit) {
-    int steps = 0;
-    while (Phase == phase && steps < limit) {
-        step();
-        ++steps;
-    }
-    EXPECT_NE(Phase, phase) << "still in phase " << phase << " after " << limit << " steps";
-    return steps;
-}
-
 void CycleDriver::gather(const std::string& presses) {
     if (presses == "g") {
         onKeyboard('g', 0, 0);

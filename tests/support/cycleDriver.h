@@ -11,9 +11,9 @@ struct CycleRecord {
     std::string imageName; // empty when the cycle collapsed without a capture
 };
 
-// Plays the piece the way GLUT would, by calling onIdle and onMouse directly and
-// dealing with dealStrip itself instead of waiting for the deal timer. Needs useGlWindow and
-// a fresh scene.
+// Plays the piece the way GLUT would, by calling onIdle, onMouse and onKeyboard directly, and
+// deals with dealStrip itself instead of waiting for the deal timer. Needs useGlWindow and a
+// fresh scene.
 class CycleDriver {
   public:
     std::function<void()> beforeStep; // a visitor's input between steps
@@ -22,8 +22,6 @@ class CycleDriver {
     void press(int button, int x = 640, int y = 512);
     // One idle step, then afterStep.
     void step();
-    // Steps until the phase leaves `phase`; fails after `limit` steps. Returns the steps.
-    int stepThrough(int phase, int limit);
     // Presses L (left) and R (right) in turn at the centre, or types g for "g".
     void gather(const std::string& presses);
     // From gathering to the first step of the next cycle, as a hurried player would: one deal
