@@ -14,7 +14,6 @@ import visitor
 class Visitor(unittest.TestCase):
     def test_a_random_visitor_leaves_the_piece_running_and_the_gallery_whole(self):
         seconds = float(os.environ.get("TARVIK_VISIT_SECONDS", "120"))
-        visitor.see_own_leaks()
         with new_player("800x600") as game:
             game.wait_ready()
             events, problems = visitor.visit(game, seconds, seed=11)

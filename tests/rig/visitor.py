@@ -100,15 +100,6 @@ class Visitor:
             time.sleep(self.rng.uniform(0, 0.05))
 
 
-def see_own_leaks():
-    """Call before the game starts. LeakSanitizer matches a suppression against every frame of
-    an allocation's stack, and every callback of the program runs below libglut, which
-    tests/rig/lsan.supp names, so a leak of the program's own would pass unseen. Two frames,
-    the allocator and its caller, leave the match to the caller."""
-    if "ASAN_OPTIONS" in os.environ:
-        os.environ["ASAN_OPTIONS"] += ":malloc_context_size=2"
-
-
 def visit(game, seconds, seed):
     """A visit to a ready game, then Escape. Returns the events sent and what went wrong: the
     exit code, sanitizer reports and gallery problems (empty when nothing did)."""
