@@ -6,7 +6,6 @@ minus, g, s) and unlisted ones; long bursts of left presses that push cycles thr
 comes only at the end, and afterwards the program must have ended with code 0, written no
 sanitizer report, and left a gallery of whole files (galleryCheck)."""
 
-import os
 import random
 import sys
 import time
