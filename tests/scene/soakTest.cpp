@@ -4,6 +4,7 @@
 // 1); one line per cycle on stdout. tools/soak runs any number.
 #include "app/application.h"
 #include "app/input.h"
+#include "assembly/dealing.h"
 #include "scene/frame.h"
 #include "scene/sceneStore.h"
 #include "support/cycleDriver.h"
@@ -28,10 +29,8 @@ GLuint highestListId = 0;
 } // namespace
 
 // This executable is linked with these in place of the functions of the same names
-// (-Wl,--wrap): every list id that GL hands out is seen; the deal timer, whose ticks the
-// driver calls itself, is never armed, so GLUT does not pile up timers that never fire; and
-// quit, which gives the display its mode back before it exits with code 0, fails the soak
-// instead of passing it unseen.
+// (-Wl,--wrap): every list id that GL hands out is seen; and quit, which gives the display its
+// mode back before it exits with code 0, fails the soak instead of passing it unseen.
 extern "C" {
 GLuint __real_glGenLists(GLsizei range);
 GLuint __wrap_glGenLists(GLsizei range) {
@@ -41,7 +40,6 @@ GLuint __wrap_glGenLists(GLsizei range) {
     }
     return first;
 }
-void __wrap_glutTimerFunc(unsigned, void (*)(int), int) {}
 void __wrap_glutLeaveGameMode() {
     std::fputs("the piece quit in the middle of the soak\n", stderr);
     std::_Exit(1);
@@ -215,6 +213,8 @@ TEST(Soak, CyclesBackToBackLeaveNothingBehind) {
     TempDir dir;
     std::filesystem::create_directory("tarvikImages");
     freshScene(7);
+    // The driver deals itself; a deal timer armed, or recorded, every deal would pile up.
+    armTimer = [](unsigned, void (*)(int), int) {};
     const Usage first = usage();
     long warmKiB = 0;
     Visitor visitor(static_cast<unsigned>(fromEnvironment("TARVIK_SOAK_SEED", 1)));
