@@ -18,8 +18,10 @@ _HEAD = (
     '\t<FONT face="helvetica, arial, verdana, sans-serif">\n'
 )
 _TAIL = "\t</FONT>\n\t</BODY>\n</HTML>\n"
-_INDEX_HEAD = "<HTML>\n\t<HEAD>\n\t\t<TITLE>t a r v i k 01</TITLE>\n\t</HEAD>\n" + _HEAD + (
-    "\t<H2>t a r v i k 01</H2>\n"
+_INDEX_HEAD = (
+    "<HTML>\n\t<HEAD>\n\t\t<TITLE>t a r v i k 01</TITLE>\n\t</HEAD>\n"
+    + _HEAD
+    + ("\t<H2>t a r v i k 01</H2>\n")
 )
 # The names these tests make ("<sum>-<seconds>.png", "test.png") need no escaping in HTML.
 _ENTRY = re.compile(
