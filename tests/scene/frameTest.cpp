@@ -175,7 +175,10 @@ TEST_F(Frame, ArmsFadeOverTheReturnSweepAndStripsByThirds) {
     populate();
     Phase = 5;
     frameDone = sweepXDone = sweepYDone = armXDone = armYDone = outlineDone = 1;
-    EXPECT_NEAR(pointAfter(captureFeedback(drawFrame), armSlot).a, 1.0f, 1e-6f);
+    const FeedbackVertex arm = pointAfter(captureFeedback(drawFrame), armSlot);
+    EXPECT_NEAR(arm.a, 1.0f, 1e-6f);
+    EXPECT_NEAR(arm.r, 0.8f, 1e-6f) << "the arms' grey";
+    EXPECT_NEAR(arm.b, 0.8f, 1e-6f);
     fillDone = 1;
     stepCount = 13;
     EXPECT_NEAR(pointAfter(captureFeedback(drawFrame), armSlot).a, 0.52f, 1e-6f);
@@ -191,10 +194,20 @@ TEST_F(Frame, ElementsSitOnTheirPathPointAndFadeInByAge) {
     Phase = 1;
     elements[0].age = 10;
     elements[0].path[10] = {0.0f, 0.0f, -10.0f};
+    // A point one unit off the origin along x, to see the turns.
+    beginSlotList(elementSlot(0));
+    glPassThrough(static_cast<float>(elementSlot(0)));
+    glBegin(GL_POINTS);
+    glVertex3f(1.0f, 0.0f, 0.0f);
+    glEnd();
+    endSlotList();
     const auto items = captureFeedback(drawFrame);
     const FeedbackVertex v = pointAfter(items, elementSlot(0));
-    EXPECT_NEAR(v.x, 640.0f, 0.01f) << "on the axis of view";
-    EXPECT_NEAR(v.y, 512.0f, 0.01f);
+    // 72 degrees about y, then about x: (cos 72, sin^2 72, -10 - sin 72 cos 72) in the eye =
+    // (0.309017, 0.904508, -10.293893); x = 640 + 640 x 1.7320508 x 0.309017 / 10.293893 and
+    // y = 512 + 512 x 1.7320508 x 0.904508 / 10.293893 (worked out in a throwaway script).
+    EXPECT_NEAR(v.x, 673.2769f, 0.01f);
+    EXPECT_NEAR(v.y, 589.9226f, 0.01f);
     EXPECT_NEAR(v.a, 0.1f, 1e-6f);
     EXPECT_NEAR(pointAfter(items, elementSlot(1)).a, 1.0f, 1e-6f) << "clamped from 10";
 }
@@ -299,6 +312,7 @@ TEST_F(Frame, TheScanLineCrossesTheCaptureSquareAtTheCountdown) {
     burstDistance = 300;
     captureCountdown = 450;
     glDisable(GL_DEPTH_TEST);
+    glColor3f(0.3f, 0.3f, 0.3f); // the line sets its own white
     std::vector<FeedbackItem> lines;
     for (const FeedbackItem& item : captureFeedback(drawFrame)) {
         if (item.kind == FeedbackItem::line) {
@@ -309,4 +323,5 @@ TEST_F(Frame, TheScanLineCrossesTheCaptureSquareAtTheCountdown) {
     EXPECT_NEAR(lines[0].vertices[0].x, 200.0f, 0.01f);
     EXPECT_NEAR(lines[0].vertices[1].x, 1100.0f, 0.01f);
     EXPECT_NEAR(lines[0].vertices[0].y, 500.0f, 0.01f);
+    EXPECT_EQ(lines[0].vertices[0].g, 1.0f);
 }
