@@ -23,6 +23,7 @@ class Gathering : public ::testing::Test {
 };
 
 // Lines and polygons that element i's list draws, seen from the camera at the element's slot.
+// The lines must be opaque white whatever colour the caller left current.
 std::pair<int, int> linesAndPolygons(int i) {
     glDisable(GL_CULL_FACE);
     glMatrixMode(GL_PROJECTION);
@@ -30,9 +31,18 @@ std::pair<int, int> linesAndPolygons(int i) {
     glOrtho(-0.5, 0.5, -0.5, 0.5, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    glColor4f(0.2f, 0.4f, 0.6f, 0.5f);
     const auto items = captureFeedback([i] { callSlot(elementSlot(i)); });
     glEnable(GL_CULL_FACE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    int notWhite = 0;
+    for (const FeedbackItem& item : items) {
+        for (const FeedbackVertex& v : item.vertices) {
+            const bool white = v.r == 1.0f && v.g == 1.0f && v.b == 1.0f && v.a == 1.0f;
+            notWhite += item.kind == FeedbackItem::line && !white ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(notWhite, 0) << "line vertices of element " << i << " that are not opaque white";
     return {countKind(items, FeedbackItem::line), countKind(items, FeedbackItem::polygon)};
 }
 
