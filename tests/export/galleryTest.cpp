@@ -119,17 +119,20 @@ TEST(Gallery, ListsOnlyPngFilesInByteOrderAndTouchesNothingElse) {
     writeFile("tarvikImages/b.png", "b");
     writeFile("tarvikImages/C.PNG", "c");
     writeFile("tarvikImages/a.Png", "a");
+    writeFile("tarvikImages/.png", "all suffix, still a match");
+    writeFile("tarvikImages/png", "too short to be listed");
     writeGallery();
-    EXPECT_EQ(pngNames("tarvikImages"), (std::vector<std::string>{"C.PNG", "a.Png", "b.png"}));
-    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), indexHead + expectedEntry("C.PNG") +
-                                                          expectedEntry("a.Png") +
-                                                          expectedEntry("b.png") + tail);
+    EXPECT_EQ(pngNames("tarvikImages"),
+              (std::vector<std::string>{".png", "C.PNG", "a.Png", "b.png"}));
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHead + expectedEntry(".png") + expectedEntry("C.PNG") + expectedEntry("a.Png") +
+                  expectedEntry("b.png") + tail);
     EXPECT_EQ(readFile("tarvikImages/x.html"), "left alone");
     EXPECT_EQ(readFile("tarvikImages/y.jpg"), "not listed");
     EXPECT_EQ(listDirectory("tarvikImages"),
-              (std::vector<std::string>{"C.PNG", "C.PNG.html", "a.Png", "a.Png.html", "b.png",
-                                        "b.png.html", "d.png", "e.png.txt", "tarvik01.html",
-                                        "x.html", "y.jpg"}));
+              (std::vector<std::string>{".png", ".png.html", "C.PNG", "C.PNG.html", "a.Png",
+                                        "a.Png.html", "b.png", "b.png.html", "d.png", "e.png.txt",
+                                        "png", "tarvik01.html", "x.html", "y.jpg"}));
 }
 
 TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) {
@@ -139,6 +142,8 @@ TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) 
     writeFile("tarvikImages/a.png.html", expectedPage("a.png").substr(0, 40));
     writeFile("tarvikImages/b.png", "b");
     writeFile("tarvikImages/b.png.html", expectedPage("b.png"));
+    writeFile("tarvikImages/c.png", "c");
+    writeFile("tarvikImages/c.png.html", expectedPage("c.png") + "and a stale tail");
     writeFile("tarvikImages/gone.png.html", "its PNG was removed");
     writeFile("tarvikImages/tarvik01.html", "stale index");
     const ino_t whole = inodeOf("tarvikImages/b.png.html");
@@ -146,9 +151,11 @@ TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) 
     writeGallery();
     EXPECT_EQ(readFile("tarvikImages/a.png.html"), expectedPage("a.png"));
     EXPECT_EQ(inodeOf("tarvikImages/b.png.html"), whole) << "a whole page is not rewritten";
+    EXPECT_EQ(readFile("tarvikImages/c.png.html"), expectedPage("c.png")) << "nothing after it";
     EXPECT_EQ(readFile("tarvikImages/gone.png.html"), "its PNG was removed");
-    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
-              indexHead + expectedEntry("a.png") + expectedEntry("b.png") + tail);
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), indexHead + expectedEntry("a.png") +
+                                                          expectedEntry("b.png") +
+                                                          expectedEntry("c.png") + tail);
     // The index is on the disk; image pages are not synced one by one.
     EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/tarvik01.html"));
     EXPECT_EQ(syncs.syncs().size(), 2u);
