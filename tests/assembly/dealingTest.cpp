@@ -5,9 +5,11 @@
 #include "scene/listTable.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
+#include "support/feedback.h"
 #include "support/glWindow.h"
 #include "support/points.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,12 +60,33 @@ TEST_F(Dealing, StripCodesGiveTheImageNameAndTheSeedIsAlwaysZero) {
     }
 }
 
-TEST_F(Dealing, AStripsCodesPackItsFourKindsFirstElementHigh) {
+TEST_F(Dealing, AStripPacksItsFourKindsFirstElementHighAndListsThemSideBySide) {
     stripsBuilt(pattern);
     for (int s = 0; s < stripPoolSize; ++s) {
         EXPECT_EQ(strips[s].codeA, 2 * pattern(4 * s) + pattern(4 * s + 1));
         EXPECT_EQ(strips[s].codeB, 2 * pattern(4 * s + 2) + pattern(4 * s + 3));
         EXPECT_FLOAT_EQ(strips[s].pos.x, elements[4 * s].end.x);
+    }
+    // Strip 1's list shows its elements 0.35 apart along x from its origin: with each element
+    // a point at its own origin and x from -0.5 to 1.5 across 1280 pixels, at 320 + 224 j.
+    for (int i = 4; i < 8; ++i) {
+        beginSlotList(elementSlot(i));
+        glBegin(GL_POINTS);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glEnd();
+        endSlotList();
+    }
+    buildStrips();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-0.5, 1.5, -1.0, 1.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const auto items = captureFeedback([] { callSlot(stripSlot(1)); });
+    ASSERT_EQ(items.size(), 4u);
+    for (int j = 0; j < 4; ++j) {
+        EXPECT_NEAR(items[j].vertices[0].x, 320.0f + 224.0f * j, 0.01f) << j;
+        EXPECT_NEAR(items[j].vertices[0].y, 512.0f, 0.01f) << j;
     }
 }
 
@@ -151,6 +174,9 @@ TEST_F(Dealing, PlacementsFlyByTheirAgeBeforeTheStepAndTheLastLandsOnItsCell) {
     EXPECT_FLOAT_EQ(placed[47].pos.x, placed[47].end.x);
     EXPECT_FLOAT_EQ(placed[47].pos.y, placed[47].end.y);
     EXPECT_EQ(placed[46].age, 100);
+    // Placement 0 saw 101 steps; its age stopped at 100 and it stays on its cell.
+    EXPECT_EQ(placed[0].age, 100);
+    EXPECT_FLOAT_EQ(placed[0].pos.x, placed[0].end.x);
     // 46 reached age 100 on that same final step: it keeps the point of age 99.
     const Strip& p = placed[46];
     const double t = 0.99, u = 0.01;
