@@ -161,7 +161,7 @@ TEST_F(PhaseSequencer, GlyphDerivationIsOneStep) {
     EXPECT_EQ(glyphs.size(), 12u);
 }
 
-TEST_F(PhaseSequencer, RestAtZeroStaysStillUntilAClick) {
+TEST_F(PhaseSequencer, RestAtZeroStaysStillAndFromOneSettlesInOneStep) {
     dealt();
     Phase = 6;
     for (int i = 0; i < 50; ++i) {
@@ -172,6 +172,11 @@ TEST_F(PhaseSequencer, RestAtZeroStaysStillUntilAClick) {
     for (int p = 0; p < placedPoolSize; ++p) {
         EXPECT_EQ(listTable[placementSlot(p)], -1) << "no layout at rest";
     }
+    // From 1 the settle takes one last step, trunc((1 - 1) / 1.5) = 0, laid out at 0.
+    burstDistance = 1;
+    onIdle();
+    EXPECT_EQ(burstDistance, 0);
+    EXPECT_NE(listTable[placementSlot(0)], -1);
 }
 
 TEST_F(PhaseSequencer, BurstReachesFullInTwelveStepsAndStays) {
