@@ -7,9 +7,33 @@
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
+
+namespace {
+
+bool shown = false;
+
+// freeglut draws a window only once the server has mapped it, and skips the redisplays asked
+// for before: on a busy machine a test that counts frames would miss its first ones.
+void waitUntilShown() {
+    glutDisplayFunc([] { shown = true; });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!shown) {
+        if (std::chrono::steady_clock::now() > until) {
+            std::fprintf(stderr, "the test window was not shown within 30 s\n");
+            std::exit(2);
+        }
+        glutPostRedisplay();
+        glutMainLoopEvent();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
 
 void useGlWindow(int width, int height) {
     static int window = 0;
@@ -27,6 +51,7 @@ void useGlWindow(int width, int height) {
         glutInitWindowPosition(0, 0);
         glutInitWindowSize(width, height);
         window = glutCreateWindow("tarvik-test");
+        waitUntilShown();
         // freeglut refuses to run its event loop for a window without one; tests that count
         // frames register their own.
         glutDisplayFunc([] {});
