@@ -3,6 +3,7 @@
 
 #include "export/gallery.h"
 #include "export/pngFile.h"
+#include "export/wholeFile.h"
 #include "scene/frame.h"
 
 #include <GL/gl.h>
@@ -18,6 +19,8 @@ constexpr int captureY = 50;
 
 Snapshot::Snapshot(const std::string& name, float scale)
     : filePath("tarvikImages/" + name), scale(scale) {
+    // What writes killed midway left behind goes before this capture writes anything.
+    removeStaleTemporaries("tarvikImages");
     saveFrame();
     writeGallery();
 }

@@ -3,8 +3,8 @@
 
 #include <string>
 
-// All the work is done by the constructor: saveFrame, then writeGallery whatever saveFrame
-// achieved. Nothing reads the object afterwards.
+// All the work is done by the constructor: the temporaries of killed writers are removed, then
+// saveFrame, then writeGallery whatever saveFrame achieved. Nothing reads the object afterwards.
 class Snapshot {
   public:
     // name: the PNG's file name inside tarvikImages, of any length. scale: captureScale.

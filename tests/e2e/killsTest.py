@@ -3,10 +3,12 @@
 countdown of a cycle, the PNG write and the gallery's regeneration, in a folder of thousands of
 pictures, and restarted in the same folder each time. After every kill every PNG and page is
 whole, the index is one that a complete regeneration wrote (before or after the kill), and the
-one temporary of the program's is the only other file."""
+only other files are temporaries of the killed runs, one of each at most, which the next
+capture removes."""
 
 import collections
 import random
+import re
 import shutil
 import signal
 import subprocess
@@ -16,14 +18,15 @@ import unittest
 from e2eSupport import new_player, pictures
 from galleryCheck import gallery_problems, listed
 
-TEMPORARY = "tarvik01.part"
+TEMPORARY = re.compile(r"^tarvik01-(\d+)-[0-9a-f]+\.part$")  # "tarvik01-<pid>-<hex>.part"
 PICTURES = 2000  # in the folder from the start
 ADDED = 300  # before every third key kill, so that the regeneration has pages to write
 CYCLE_KILLS = 3
 KEY_KILLS = 28
 
 
-def kill(game):
+def kill(game, killed):
+    killed.add(game.process.pid)
     game.process.send_signal(signal.SIGKILL)
     game.process.wait(timeout=30)
 
@@ -42,12 +45,16 @@ def hurry_to_capture(game, until):
 
 
 class Kills(unittest.TestCase):
-    def assert_whole(self, game, index_before):
-        self.assertEqual(gallery_problems(game.images, extra=[TEMPORARY]), [])
+    def assert_whole(self, game, index_before, killed):
+        temporaries = [p.name for p in game.images.iterdir() if TEMPORARY.match(p.name)]
+        writers = [int(TEMPORARY.match(name)[1]) for name in temporaries]
+        self.assertLessEqual(set(writers), killed, "temporaries of killed runs only")
+        self.assertEqual(len(writers), len(set(writers)), "one temporary of each at most")
+        self.assertEqual(gallery_problems(game.images, extra=temporaries), [])
         now = sorted(p.name for p in game.images.glob("*.png"))
         self.assertIn(listed(game.images), (index_before, now), "a complete regeneration")
 
-    def test_kills_during_captures_leave_whole_files_and_one_temporary_at_most(self):
+    def test_kills_during_captures_leave_whole_files_and_only_the_killed_runs_temporaries(self):
         rng = random.Random(11)
         with new_player("800x600", launch=False) as game:
             seed = game.workdir / "seed.png"
@@ -71,8 +78,9 @@ class Kills(unittest.TestCase):
             game.log("a cycle hurried to its capture in %.1f s" % hurry)
             self.assertEqual(len(game.cycle_pictures()), 1, "the cycle's capture")
             game.wait_picture(game.cycle_pictures()[0])
-            kill(game)
-            self.assert_whole(game, None)
+            killed = set()
+            kill(game, killed)
+            self.assert_whole(game, None, killed)
 
             landed = collections.Counter()  # where the kills came, for the log
             for k in range(CYCLE_KILLS + KEY_KILLS):
@@ -93,20 +101,20 @@ class Kills(unittest.TestCase):
                         ["xdotool", "key", "s"], env=dict(game.tool_env, DISPLAY=game.display)
                     )
                     time.sleep(rng.uniform(0.0, 0.04) if k % 2 else rng.uniform(0.1, 0.6))
-                kill(game)
+                kill(game, killed)
                 if k >= CYCLE_KILLS:
                     key.wait(timeout=30)
                 pngs = {p.name: p.stat().st_mtime_ns for p in game.images.glob("*.png")}
                 index_new = (game.images / "tarvik01.html").stat().st_mtime_ns != index_stamp
                 landed["index" if index_new else "PNG" if pngs != pngs_before else "before"] += 1
                 with self.subTest(kill=k):
-                    self.assert_whole(game, index_before)
+                    self.assert_whole(game, index_before, killed)
 
             game.start_program()
             game.wait_ready()
             game.key("s")  # Escape comes after this capture has ended
             self.assertEqual(game.escape(), 0)
-            self.assertEqual(gallery_problems(game.images), [])
+            self.assertEqual(gallery_problems(game.images), [], "no temporary after a capture")
             self.assertEqual(listed(game.images), sorted(p.name for p in game.images.glob("*.png")))
             game.log(
                 "%d kills survived, %d in cycles; written before the kill: %s; %d pictures"

@@ -2,9 +2,12 @@
 #include "faults.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdarg>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <iterator>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -12,6 +15,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
     previousHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -26,10 +30,8 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousHandler);
 }
 
-namespace {
-
-bool changeImmutable(const std::filesystem::path& dir, bool on) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+bool setImmutable(const std::filesystem::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) {
         return false;
     }
@@ -43,10 +45,8 @@ bool changeImmutable(const std::filesystem::path& dir, bool on) {
     return done;
 }
 
-} // namespace
-
 ReadOnlyDirectory::ReadOnlyDirectory(const std::filesystem::path& dir)
-    : dir(dir), immutable(changeImmutable(dir, true)) {
+    : dir(dir), immutable(setImmutable(dir, true)) {
     if (!immutable) {
         using std::filesystem::perms;
         std::filesystem::permissions(dir,
@@ -64,10 +64,78 @@ ReadOnlyDirectory::ReadOnlyDirectory(const std::filesystem::path& dir)
 
 ReadOnlyDirectory::~ReadOnlyDirectory() {
     if (immutable) {
-        changeImmutable(dir, false);
+        setImmutable(dir, false);
     }
     std::filesystem::permissions(dir, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
+}
+
+namespace {
+
+TemporaryFaults* temporaryFaults = nullptr;
+
+bool namesTemporary(const char* path) {
+    const std::string name = path;
+    return name.size() > 5 && name.compare(name.size() - 5, 5, ".part") == 0;
+}
+
+} // namespace
+
+TemporaryFault::TemporaryFault(TemporaryFaults faults) {
+    static TemporaryFaults active;
+    active = std::move(faults);
+    temporaryFaults = &active;
+}
+
+TemporaryFault::~TemporaryFault() { temporaryFaults = nullptr; }
+
+// Take the place of the C library's open and rename in the test programs, so that a fault can
+// meet the code under test at the moment it creates or renames a temporary.
+extern "C" int open(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = va_arg(arguments, mode_t);
+        va_end(arguments);
+    }
+    if ((flags & O_CREAT) != 0 && temporaryFaults != nullptr && namesTemporary(path)) {
+        TemporaryFaults faults = std::exchange(*temporaryFaults, {});
+        if (faults.plant) {
+            faults.plant(path);
+        }
+        if (faults.createError != 0) {
+            errno = faults.createError;
+            return -1;
+        }
+        temporaryFaults->renameError = faults.renameError;
+    }
+    return static_cast<int>(::syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
+extern "C" int rename(const char* from, const char* to) {
+    if (temporaryFaults != nullptr && temporaryFaults->renameError != 0) {
+        errno = std::exchange(temporaryFaults->renameError, 0);
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
+}
+
+int asOrdinaryUser(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const uid_t nobody = 65534;
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+             ::setresuid(nobody, nobody, nobody) != 0)) {
+            ::_exit(255);
+        }
+        ::_exit(work());
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+               ? WEXITSTATUS(status)
+               : -1;
 }
 
 bool killedMidWrite(rlim_t bytes, const std::function<void()>& work) {

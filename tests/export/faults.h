@@ -40,6 +40,31 @@ class ReadOnlyDirectory {
     bool readOnly = false;
 };
 
+// Sets or clears the immutable attribute (chattr +i) of a file or directory: nothing, not even
+// root, may then write, rename or remove it. True when done.
+bool setImmutable(const std::filesystem::path& path, bool on);
+
+// While a TemporaryFault lives, the next creation of a temporary by the code under test (an
+// open with O_CREAT of a name ending in ".part") first runs plant on that very path, then fails
+// with createError if that is not 0; the next rename fails with renameError if that is not 0.
+struct TemporaryFaults {
+    std::function<void(const std::filesystem::path&)> plant = nullptr;
+    int createError = 0;
+    int renameError = 0;
+};
+class TemporaryFault {
+  public:
+    explicit TemporaryFault(TemporaryFaults faults);
+    ~TemporaryFault();
+    TemporaryFault(const TemporaryFault&) = delete;
+    TemporaryFault& operator=(const TemporaryFault&) = delete;
+};
+
+// Runs work in a child process that has dropped to the ordinary user 65534 when started as
+// root (root ignores permission bits); returns work's result, or -1 when the child did not end
+// normally.
+int asOrdinaryUser(const std::function<int()>& work);
+
 // Runs work in a child process whose files may grow to bytes at most, and which is killed by
 // SIGXFSZ the moment a write goes past that, as by a power cut in the middle of a write. True
 // when the child really was killed so (false when work finished).

@@ -7,7 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +33,13 @@ std::vector<unsigned char> noise(int side) {
 }
 
 const std::string earlier = "the earlier picture";
+
+int writeText(const fs::path& path, const std::string& text) {
+    return writeWhole(path, false, [&](std::FILE* file) {
+        return std::fwrite(text.data(), 1, text.size(), file) == text.size() ? fileWritten
+                                                                             : fileWriteFailed;
+    });
+}
 
 } // namespace
 
@@ -126,7 +140,7 @@ TEST(PngFile, ReadOnlyDirectoryHoldingAWritableFileGetsThePictureInPlace) {
         fs::create_directory("tarvikImages");
         writeFile("tarvikImages/test.png", earlier);
         if (staleTemporary) {
-            writeFile("tarvikImages/tarvik01.part", earlier);
+            writeFile("tarvikImages/tarvik01-99999999-1.part", earlier);
         }
         ReadOnlyDirectory readOnly("tarvikImages");
         ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
@@ -135,26 +149,171 @@ TEST(PngFile, ReadOnlyDirectoryHoldingAWritableFileGetsThePictureInPlace) {
         EXPECT_EQ(readPng("tarvikImages/test.png").rows, pixels);
         // The directory admits no change, so the stale temporary can only stay as it was.
         const std::vector<std::string> expected =
-            staleTemporary ? std::vector<std::string>{"tarvik01.part", "test.png"}
+            staleTemporary ? std::vector<std::string>{"tarvik01-99999999-1.part", "test.png"}
                            : std::vector<std::string>{"test.png"};
         EXPECT_EQ(listDirectory("tarvikImages"), expected);
     }
 }
 
-TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndOneTemporaryAtMost) {
+TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndTheirTemporariesGoWithTheNextCapture) {
     TempDir temp;
     fs::create_directory("tarvikImages");
     writeFile("tarvikImages/test.png", earlier);
+    // pid 1 always lives: its temporary belongs to a writer still at work. No process has the
+    // id 99999999. The rest are not of this program's naming.
+    const std::vector<std::string> others = {
+        "tarvik01-1-5.part", "tarvik01-99999999-.part", "tarvik01-99999999-1.png",
+        "tarvik01-x-1.part", "tarvik01.part",           "tarvik02-99999999-1.part",
+        "test.png"};
+    for (const std::string& name : others) {
+        writeFile(fs::path("tarvikImages") / name, earlier);
+    }
     for (const char* name : {"test.png", "12-100.png", "40-200.png"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(killedMidWrite(
             1000, [name] { writeGreyPng("tarvikImages/" + std::string(name), noise(900), 900); }));
         EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
         const std::vector<std::string> left = listDirectory("tarvikImages");
-        EXPECT_EQ(left.size(), 2u)
-            << "test.png and one temporary: " << testing::PrintToString(left);
-        EXPECT_EQ(left.back(), "test.png");
+        EXPECT_EQ(left.size(), others.size() + 1)
+            << "one temporary more: " << testing::PrintToString(left);
+        removeStaleTemporaries("tarvikImages");
+        EXPECT_EQ(listDirectory("tarvikImages"), others);
     }
     EXPECT_EQ(writeGreyPng("tarvikImages/1-1.png", noise(10), 10), pngWritten);
-    EXPECT_EQ(listDirectory("tarvikImages"), (std::vector<std::string>{"1-1.png", "test.png"}));
+    EXPECT_EQ(listDirectory("tarvikImages").size(), others.size() + 1) << "no temporary left";
+}
+
+TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
+    const std::map<std::string, std::function<void(const fs::path&)>> plants = {
+        {"fifo", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0); }},
+        {"symlink", [](const fs::path& at) { fs::create_symlink("../outside", at); }},
+        {"hard link", [](const fs::path& at) { fs::create_hard_link("outside", at); }},
+        {"directory",
+         [](const fs::path& at) {
+             fs::create_directory(at);
+             writeFile(at / "inside", "inside");
+         }},
+        {"socket",
+         [](const fs::path& at) {
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             std::snprintf(address.sun_path, sizeof address.sun_path, "%s", at.c_str());
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+             ::close(fd);
+         }},
+        // Root writes a read-only file all the same; an immutable one it cannot.
+        {"read-only file",
+         [](const fs::path& at) {
+             writeFile(at, "left by another");
+             ASSERT_TRUE(setImmutable(at, true));
+         }},
+    };
+    for (const auto& [kind, plant] : plants) {
+        SCOPED_TRACE(kind);
+        TempDir temp;
+        fs::create_directory("tarvikImages");
+        writeFile("outside", "outside");
+        writeFile("tarvikImages/a.png.html", "earlier page");
+        const ino_t before = inodeOf("tarvikImages/a.png.html");
+        fs::path planted;
+        {
+            TemporaryFault fault({.plant = [&](const fs::path& at) {
+                planted = at;
+                plant(at);
+            }});
+            ::alarm(10); // a write that blocks ends the test program
+            EXPECT_EQ(writeText("tarvikImages/a.png.html", "new page"), fileWritten);
+            ::alarm(0);
+        }
+        EXPECT_EQ(readFile("tarvikImages/a.png.html"), "new page");
+        EXPECT_NE(inodeOf("tarvikImages/a.png.html"), before) << "replaced, not written in place";
+        EXPECT_EQ(readFile("outside"), "outside");
+        EXPECT_EQ(listDirectory("tarvikImages"),
+                  (std::vector<std::string>{"a.png.html", planted.filename().string()}));
+        setImmutable(planted, false);
+    }
+}
+
+TEST(WholeFile, TwoWritersInOneFolderNeverMixTheirBytes) {
+    TempDir temp;
+    fs::create_directory("tarvikImages");
+    const std::size_t size = 256 * 1024;
+    // Each writer writes its own byte 200 times to a target of its own and to a shared one, and
+    // reads back what a reported success left: a whole content, its own where no one else writes.
+    const auto problems = [&](char own) {
+        const std::string mine(size, own);
+        const fs::path ownPath = fs::path("tarvikImages") / (std::string(1, own) + ".png");
+        int found = 0;
+        for (int i = 0; i < 200; ++i) {
+            found += writeText(ownPath, mine) != fileWritten || readFile(ownPath) != mine;
+            const std::string shared = writeText("tarvikImages/shared.png", mine) == fileWritten
+                                           ? readFile("tarvikImages/shared.png")
+                                           : "";
+            found +=
+                shared.size() != size || shared.find_first_not_of(shared[0]) != std::string::npos;
+        }
+        return std::min(found, 100);
+    };
+    pid_t writers[2] = {};
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = ::fork();
+        if (writers[w] == 0) {
+            ::_exit(problems(static_cast<char>('a' + w)));
+        }
+    }
+    for (const pid_t pid : writers) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "writes that failed or were mixed: " << WEXITSTATUS(status);
+    }
+}
+
+TEST(WholeFile, OnlyAFolderRefusingNewEntriesLeadsToTheInPlaceWrite) {
+    struct Row {
+        const char* what;
+        TemporaryFaults faults;
+        bool inPlace;
+    };
+    const Row rows[] = {
+        {"creation refused: EACCES", {.createError = EACCES}, true},
+        {"creation refused: EPERM", {.createError = EPERM}, true},
+        {"rename refused: EACCES", {.renameError = EACCES}, true},
+        {"rename refused: EPERM", {.renameError = EPERM}, true},
+        {"creation on a full disk: ENOSPC", {.createError = ENOSPC}, false},
+        {"creation on a read-only file system: EROFS", {.createError = EROFS}, false},
+        {"rename across devices: EXDEV", {.renameError = EXDEV}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir temp;
+        fs::create_directory("tarvikImages");
+        writeFile("tarvikImages/a.png.html", "earlier page");
+        const ino_t before = inodeOf("tarvikImages/a.png.html");
+        {
+            TemporaryFault fault(row.faults);
+            EXPECT_EQ(writeText("tarvikImages/a.png.html", "new page"),
+                      row.inPlace ? fileWritten : fileNotCreated);
+        }
+        EXPECT_EQ(readFile("tarvikImages/a.png.html"), row.inPlace ? "new page" : "earlier page");
+        EXPECT_EQ(inodeOf("tarvikImages/a.png.html"), before);
+        EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"a.png.html"});
+    }
+}
+
+TEST(WholeFile, ATargetItsOwnerMayNotWriteIsLeftAsItIs) {
+    TempDir temp;
+    fs::permissions(".", fs::perms::all);
+    fs::create_directory("tarvikImages");
+    writeFile("tarvikImages/a.png.html", "kept page");
+    fs::permissions("tarvikImages/a.png.html",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown("tarvikImages", 65534, 65534), 0);
+    }
+    EXPECT_EQ(asOrdinaryUser([] { return writeText("tarvikImages/a.png.html", "new page"); }),
+              fileNotCreated);
+    EXPECT_EQ(readFile("tarvikImages/a.png.html"), "kept page");
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"a.png.html"});
 }
