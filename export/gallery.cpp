@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -28,13 +30,26 @@ bool endsWithPng(const std::string& name) {
     return tail == ".png";
 }
 
-// True when path already holds exactly text; a file that cannot be read holds nothing.
+// True when path already holds exactly text; a file that cannot be read holds nothing, and
+// neither does anything but a regular file. O_NONBLOCK: a FIFO under a page's name would
+// otherwise hold the open until some writer came.
 bool holds(const std::filesystem::path& path, const std::string& text) {
-    std::ifstream in(path, std::ios::binary);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat about {};
     std::string bytes(text.size() + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<std::size_t>(in.gcount()) == text.size() &&
-           bytes.compare(0, text.size(), text) == 0;
+    std::size_t got = 0;
+    if (::fstat(fd, &about) == 0 && S_ISREG(about.st_mode)) {
+        ssize_t n = 0;
+        while (got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0) {
+            got += static_cast<std::size_t>(n);
+        }
+        got = n < 0 ? 0 : got;
+    }
+    ::close(fd);
+    return got == text.size() && bytes.compare(0, text.size(), text) == 0;
 }
 
 // A page's bytes follow from the PNG names alone, so one that already holds them is left as it

@@ -8,6 +8,8 @@
 #include <cctype>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -145,18 +147,23 @@ TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) 
     writeFile("tarvikImages/b.png.html", expectedPage("b.png"));
     writeFile("tarvikImages/c.png", "c");
     writeFile("tarvikImages/c.png.html", expectedPage("c.png") + "and a stale tail");
+    writeFile("tarvikImages/d.png", "d");
+    ASSERT_EQ(::mkfifo("tarvikImages/d.png.html", 0666), 0); // reading it would wait for ever
     writeFile("tarvikImages/gone.png.html", "its PNG was removed");
     writeFile("tarvikImages/tarvik01.html", "stale index");
     const ino_t whole = inodeOf("tarvikImages/b.png.html");
     const SyncLog syncs("tarvikImages/tarvik01.html");
+    ::alarm(10);
     writeGallery();
+    ::alarm(0);
     EXPECT_EQ(readFile("tarvikImages/a.png.html"), expectedPage("a.png"));
     EXPECT_EQ(inodeOf("tarvikImages/b.png.html"), whole) << "a whole page is not rewritten";
     EXPECT_EQ(readFile("tarvikImages/c.png.html"), expectedPage("c.png")) << "nothing after it";
+    EXPECT_EQ(readFile("tarvikImages/d.png.html"), expectedPage("d.png"));
     EXPECT_EQ(readFile("tarvikImages/gone.png.html"), "its PNG was removed");
-    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), indexHead + expectedEntry("a.png") +
-                                                          expectedEntry("b.png") +
-                                                          expectedEntry("c.png") + tail);
+    EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
+              indexHead + expectedEntry("a.png") + expectedEntry("b.png") + expectedEntry("c.png") +
+                  expectedEntry("d.png") + tail);
     // The index is on the disk; image pages are not synced one by one.
     EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/tarvik01.html"));
     EXPECT_EQ(syncs.syncs().size(), 2u);
