@@ -1,5 +1,5 @@
 # visitorTest.py -- a random visitor at the real binary, then Escape: nothing lost, nothing torn
-"""TARVIK_VISIT_SECONDS (CTest sets it) of a seeded random visitor (tests/rig/visitor.py) on
+"""TARVIK_VISIT_SECONDS (CTest sets it) of a seeded random visitor (visitor.py) on
 an 800x600 screen: the program lives throughout, Escape ends it with code 0, no sanitizer
 reports, and tarvikImages holds only whole PNGs, their exact pages and a whole index."""
 

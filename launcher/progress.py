@@ -21,15 +21,14 @@ look like dealt strips and are told as dealing.
 import threading
 import time
 
-import pictures
-from player import CYCLE_PICTURE
+from . import pictures, screen
+from .player import CYCLE_PICTURE
 
 PHASES = ("gathering", "dealing", "drawing", "burst", "capture", "collapse")
 
-# The diagram square: its lower left corner sits at (500 - d, 350 - d) from the bottom left of
-# the screen, d being the burst distance (0 while drawing, up to 300 at full burst, down to
-# -150 in the collapse), and its side is 300 + 2 d at this screen size.
-SQUARE_X, SQUARE_Y, SQUARE_SIDE = 500, 350, 300
+# The burst distance d that moves the diagram square (screen.py) runs from 0 while drawing up
+# to 300 at full burst, and down to -150 in the collapse, at this screen size.
+(SQUARE_X, SQUARE_Y), SQUARE_SIDE = screen.DIAGRAM_CORNER, screen.DIAGRAM_SIDE
 EDGE = 14  # points probed along each edge
 STILL_STRIPS = 200  # lit, unmoved pixels sampled in the left third that mean dealt strips
 
