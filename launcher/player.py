@@ -3,10 +3,10 @@
 
 A Player starts a private Xorg server with the dummy driver (the xserver script beside this
 file) offering a chosen set of game modes, starts tarvik01 in a working directory with a
-tarvikImages folder, and plays it through xdotool. It only ever waits on what the program shows the world: its
-output, files appearing in tarvikImages, screenshots of the root window and the process
-ending; every wait has a timeout, and the whole game has a deadline. Leaving the `with` block
-stops the program and the server, whatever happened.
+tarvikImages folder, and plays it through xdotool. It only ever waits on what the program
+shows the world: its output, files appearing in tarvikImages, screenshots of the root window
+and the process ending; every wait has a timeout, and the whole game has a deadline. Leaving
+the `with` block stops the program and the server, whatever happened.
 """
 
 import os

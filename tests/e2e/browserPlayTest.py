@@ -18,7 +18,7 @@ import unittest
 from pathlib import Path
 
 from browser import Browser
-from e2eSupport import TOP, binary, pictures
+from e2eSupport import pictures, start_play
 
 ADDRESS = re.compile(r"http://127\.0\.0\.1:(\d+)/vnc\.html#\S*password=\w+")
 CONNECTED = "document.documentElement.classList.contains('noVNC_connected')"
@@ -76,17 +76,11 @@ class ServedPlay:
 
     def __init__(self, test):
         self.folder = Path(test.enterContext(tempfile.TemporaryDirectory(prefix="tarvik-browser-")))
-        env = dict(os.environ, TARVIK_BINARY=binary())
-        env.pop("DISPLAY", None)
-        self.process = subprocess.Popen(
-            [str(TOP / "tools" / "play"), "--browser"],
-            cwd=self.folder,
-            env=env,
-            stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT,
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        self.process = start_play(
+            self.folder, "--browser", env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
             text=True,
-            start_new_session=True,
-        )
+        )  # fmt: skip
         self.lines = []
         for line in self.process.stdout:
             self.lines.append(line)

@@ -14,7 +14,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import TOP, binary, deadline, pictures
+from e2eSupport import TOP, deadline, pictures, start_play
 
 PHASES = ["gathering", "dealing", "drawing", "burst", "capture", "collapse"]
 
@@ -22,13 +22,8 @@ PHASES = ["gathering", "dealing", "drawing", "burst", "capture", "collapse"]
 def play(folder, env, *prefix, timeout):
     """Runs tools/play in the folder; one that overruns is stopped with SIGTERM, as a whole
     process group, so that the player still stops its program and server."""
-    process = subprocess.Popen(
-        [*prefix, str(TOP / "tools" / "play")],
-        cwd=folder,
-        env=dict(env, TARVIK_BINARY=binary()),
-        stdout=subprocess.PIPE,
-        stderr=subprocess.PIPE,
-        start_new_session=True,
+    process = start_play(
+        folder, prefix=prefix, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE
     )
     try:
         out, err = process.communicate(timeout=timeout)
