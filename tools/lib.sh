@@ -1,5 +1,8 @@
 # lib.sh -- what the commands in tools/ share; each sources it first
 set -euo pipefail
+# An interrupt ends every command with 130, also when it comes while a tool that catches it
+# (ninja, apt-get) runs in the foreground and ends with a code of its own.
+trap 'exit 130' INT
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian's interpreter, whose python3-* packages install-deps installs; another python3 may
 # come first on PATH.
