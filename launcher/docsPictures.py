@@ -8,11 +8,10 @@ strip of the first cycle's four screenshots (gathering, dealing, the diagram, th
 shrunk to a quarter of its width and height by averaging. Look at both before committing them.
 """
 
-import re
 import sys
 from pathlib import Path
 
-from . import pictures
+from . import pictures, player
 from .demo import LABELS
 
 TOP = Path(__file__).resolve().parents[1]
@@ -52,10 +51,9 @@ def main():
     pictures.write_png(docs / "phases.png", pictures.Picture(width, height, pictures.RGB, strip))
 
     # The first cycle's picture is the older of the two: its name ends in the earlier second.
-    cycles = [p for p in images.glob("*.png") if re.match(r"\d+-\d+\.png$", p.name)]
-    first = min(cycles, key=lambda p: int(p.stem.split("-")[1]))
-    (docs / "capture.png").write_bytes(first.read_bytes())
-    print("wrote %s and %s (from %s)" % (docs / "capture.png", docs / "phases.png", first.name))
+    first = min(player.cycle_pictures(images), key=lambda name: int(name[:-4].split("-")[1]))
+    (docs / "capture.png").write_bytes((images / first).read_bytes())
+    print("wrote %s and %s (from %s)" % (docs / "capture.png", docs / "phases.png", first))
 
 
 if __name__ == "__main__":

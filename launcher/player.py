@@ -61,7 +61,6 @@ class Player:
         workdir=None,
         deadline=900.0,
         launch=True,
-        log=None,
         private=False,
     ):
         """binary: the tarvik01 executable. modes: as for the xserver script ("800x600",
@@ -77,12 +76,12 @@ class Player:
         self.deadline_seconds = deadline
         self.launch = launch
         self.private = private
-        self.log = log or (lambda text: print("play: " + text, file=sys.stderr, flush=True))
         self.state = None
         self.display = None
         self.workdir = None
         self.process = None
         self.exit_code = None
+        self.log = lambda text: print("play: " + text, file=sys.stderr, flush=True)
         # Helpers run without a sanitizer run's preload: it is meant for the program alone.
         self.tool_env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -208,8 +207,7 @@ class Player:
         return pictures.screenshot(self.display, self.tool_env)
 
     def cycle_pictures(self):
-        """Names of the "<sum>-<seconds>.png" files in tarvikImages."""
-        return sorted(p.name for p in self.images.glob("*.png") if CYCLE_PICTURE.match(p.name))
+        return cycle_pictures(self.images)
 
     def gallery_lists(self, name):
         """True when the index page is whole and links to the page of this PNG."""
@@ -465,6 +463,15 @@ class Player:
         """Waits for the empty grid of a new cycle after a collapse: a black screen that stays
         black. The collapse's last frames are black as well, but only for two idle steps."""
         self.wait_still("an empty grid", lambda shot: shot.is_black(), timeout, gap=1.0)
+
+
+def cycle_pictures(images):
+    """Names of the "<sum>-<seconds>.png" files in a tarvikImages folder, sorted (none while
+    the folder cannot be read)."""
+    try:
+        return sorted(p.name for p in Path(images).glob("*.png") if CYCLE_PICTURE.match(p.name))
+    except OSError:
+        return []
 
 
 def write_cookie(path):

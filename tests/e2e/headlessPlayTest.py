@@ -14,7 +14,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import TOP, deadline, pictures, start_play
+from e2eSupport import TOP, deadline, pictures, player, start_play
 
 PHASES = ["gathering", "dealing", "drawing", "burst", "capture", "collapse"]
 
@@ -47,7 +47,7 @@ class HeadlessPlay(unittest.TestCase):
         self.assertTrue(out.startswith("No display to play on"), out)
 
         images = folder / "tarvikImages"
-        cycles = sorted(p.name for p in images.glob("*.png") if re.match(r"\d+-\d+\.png$", p.name))
+        cycles = player.cycle_pictures(images)
         self.assertEqual(len(cycles), 2, out)
         for name in cycles:
             self.assertTrue(pictures.png_complete(images / name))
