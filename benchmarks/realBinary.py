@@ -4,7 +4,7 @@
 For each screen size it starts the program several times on a private Xorg display with the
 dummy driver, with the first-frame probe preloaded, and notes the time from the start of the
 process to its first frame on the screen; then it plays two whole cycles (gather, deal, draw,
-burst, capture, collapse) through the rig's player and reads the program's resident memory
+burst, capture, collapse) through the launcher's player and reads the program's resident memory
 each time the next cycle's empty grid shows. Writes the figures as JSON.
 
     realBinary.py --binary build-bench/tarvik01 --probe PROBE.so --out real.json
@@ -18,8 +18,8 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "rig"))
-import player  # noqa: E402  (the rig's folder is only known at run time)
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from launcher import player  # noqa: E402
 
 
 def status_kib(pid, field):

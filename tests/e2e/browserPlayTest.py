@@ -2,10 +2,11 @@
 """tools/play --browser serves the piece to a browser tab: opened at the printed address in
 headless Chromium, the tab connects, its key and mouse presses reach the program (the s key
 writes test.png, presses gather digits that then show in the tab), and Escape in the tab ends
-the program and the command. Every socket the command's processes listen on is bound to the
-loopback interface, and none is left listening afterwards; the display admits no local client
-without the cookie made for it. The address without its password
-is refused, and an interrupted command stops everything it started as well."""
+the program and the command; the terminal says in one line how to play in the tab. Every
+socket the command's processes listen on is bound to the loopback interface, and none is left
+listening afterwards; the display admits no local client without the cookie made for it. The
+address without its password is refused, and an interrupted command stops everything it
+started as well."""
 
 import os
 import re
@@ -17,9 +18,8 @@ import unittest
 from pathlib import Path
 
 from browser import Browser
-from e2eSupport import binary, pictures
+from e2eSupport import pictures, start_play
 
-TOP = Path(__file__).resolve().parents[2]
 ADDRESS = re.compile(r"http://127\.0\.0\.1:(\d+)/vnc\.html#\S*password=\w+")
 CONNECTED = "document.documentElement.classList.contains('noVNC_connected')"
 ASKS_PASSWORD = "document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
@@ -71,21 +71,16 @@ def socket_inodes(pid):
 
 
 class ServedPlay:
-    """tools/play --browser in a fresh folder, with its output read line by line."""
+    """tools/play --browser in a fresh folder, removed with the test, with its output read line
+    by line."""
 
-    def __init__(self):
-        self.folder = Path(tempfile.mkdtemp(prefix="tarvik-browser-"))
-        env = dict(os.environ, TARVIK_BINARY=binary())
-        env.pop("DISPLAY", None)
-        self.process = subprocess.Popen(
-            [str(TOP / "tools" / "play"), "--browser"],
-            cwd=self.folder,
-            env=env,
-            stdout=subprocess.PIPE,
-            stderr=subprocess.STDOUT,
+    def __init__(self, test):
+        self.folder = Path(test.enterContext(tempfile.TemporaryDirectory(prefix="tarvik-browser-")))
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        self.process = start_play(
+            self.folder, "--browser", env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
             text=True,
-            start_new_session=True,
-        )
+        )  # fmt: skip
         self.lines = []
         for line in self.process.stdout:
             self.lines.append(line)
@@ -149,7 +144,7 @@ class BrowserPlay(unittest.TestCase):
             self.assertFalse(Path("/proc/%d" % pid).exists(), "process %d has ended" % pid)
 
     def test_a_tab_plays_the_piece_and_nothing_is_left_listening(self):
-        served = ServedPlay()
+        served = ServedPlay(self)
         try:
             served.started = children(served.process.pid)
             sockets = served.listeners()
@@ -187,13 +182,15 @@ class BrowserPlay(unittest.TestCase):
                 wait_until("digits in the tab", lambda: browser.evaluate(CANVAS_LIT) > 2000)
                 key(browser, "Escape", "Escape", 27)
                 self.assertEqual(served.finish(), 0, "".join(served.lines))
-            self.assertIn("cycle 1: gathering", "".join(served.lines))
+            said = "".join(served.lines)
+            self.assertIn("In the tab: a left click adds a digit one", said)
+            self.assertIn("cycle 1: gathering", said)
             self.assert_all_gone(served, sockets)
         finally:
             served.stop()
 
     def test_without_the_password_the_tab_is_refused_and_an_interrupt_stops_everything(self):
-        served = ServedPlay()
+        served = ServedPlay(self)
         try:
             served.started = children(served.process.pid)
             sockets = served.listeners()

@@ -9,7 +9,7 @@ answering in the mode it had, and the pointer back where it was before freeglut 
 import subprocess
 import unittest
 
-from e2eSupport import FOUR_MODES, new_player, startup_message
+from e2eSupport import STARTUP, new_player, screen
 
 
 def query(game, *argv):
@@ -40,16 +40,14 @@ def pointer(game):
 
 class DesktopMode(unittest.TestCase):
     def test_the_mode_and_pointer_after_exit_are_those_from_before_start(self):
-        with new_player(FOUR_MODES, launch=False) as game:
+        with new_player(screen.FOUR_MODES, launch=False) as game:
             game.xdotool("mousemove", 123, 45)
             mode_before, pointer_before = desktop_mode(game), pointer(game)
             self.assertIn('"1280x1024"', mode_before[0])
 
             game.start_program()
             game.wait_ready()
-            self.assertEqual(
-                game.output(), startup_message(1280, 1024), "the first of the four wins"
-            )
+            self.assertEqual(game.output(), STARTUP["1280x1024"], "the first of the four wins")
             self.assertEqual(pointer(game), ["x:640", "y:512"], "game mode centres the pointer")
             game.gather()
             game.wait_first_deal()  # dealing has begun: the deal timer is armed

@@ -9,7 +9,7 @@ complete regeneration, and any file that is none of these (a temporary left behi
 
 import re
 
-import pictures
+from e2eSupport import pictures
 
 INDEX = "tarvik01.html"
 

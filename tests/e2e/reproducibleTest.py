@@ -14,7 +14,7 @@ import os
 import shutil
 import unittest
 
-from e2eSupport import PATTERN, PATTERN_SUM, REFERENCE_DIR, new_player, picture_dir, pictures
+from e2eSupport import PATTERN_SUM, REFERENCE_DIR, new_player, picture_dir, pictures, player
 
 REFERENCE = REFERENCE_DIR / "800x600-pattern.png"
 # Pixels that may differ from the reference: a few edge pixels that another Mesa version may
@@ -26,7 +26,7 @@ class Reproducible(unittest.TestCase):
     def capture(self, label, **timing):
         with new_player("800x600") as game:
             game.wait_ready()
-            path = game.play_cycle(PATTERN, **timing)
+            path = game.play_cycle(player.PATTERN, **timing)
             self.assertRegex(path.name, r"^%d-\d+\.png$" % PATTERN_SUM)
             kept = picture_dir() / ("pattern-%s.png" % label)
             shutil.copy(path, kept)

@@ -1,6 +1,7 @@
 # snapshotKeyTest.py -- the "s" key of the real binary writes and rewrites test.png
 """The "s" key in gathering writes tarvikImages/test.png, the capture square of the frame on
-screen, and lists it in the gallery; pressing it again replaces the file."""
+screen, and lists it in the gallery; pressing it again replaces the file. A left drag of
+exactly 600 pixels does not end the program: a further "s" is still answered."""
 
 import unittest
 
@@ -34,6 +35,11 @@ class SnapshotKey(unittest.TestCase):
             index = (game.images / "tarvik01.html").read_text("latin-1")
             self.assertEqual(index.count("<A href="), 1, "still one entry")
             self.assertTrue(game.running(), "the snapshot key does not end the program")
+
+            game.drag(100, 100, 700, 100)
+            written = path.stat().st_mtime_ns
+            game.key("s")
+            game.wait_for("test.png after the drag", lambda: path.stat().st_mtime_ns != written, 60)
             self.assertEqual(game.escape(), 0)
 
 

@@ -1,7 +1,7 @@
 // writePictures.cpp -- frames of one cycle and both digits, written for people to look at
 //
 // Not a test: nothing here is compared. Run it on a display, for example
-//   tests/rig/xrun --xvfb -- build/tests/pictures/tarvik_pictures
+//   launcher/xrun --xvfb -- build/tests/pictures/tarvik_pictures
 // and it writes gathering.png, dealt.png, overlay-mid-glyph.png, overlay-finished.png and
 // digits.png into build/pictures.
 #include "app/application.h"

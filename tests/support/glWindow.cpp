@@ -40,7 +40,7 @@ void useGlWindow(int width, int height) {
     if (window == 0) {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') {
-            std::fprintf(stderr, "this test needs an X server: run it under tests/rig/xrun\n");
+            std::fprintf(stderr, "this test needs an X server: run it under launcher/xrun\n");
             std::exit(2);
         }
         int argc = 1;

@@ -1,12 +1,12 @@
 # player.py -- plays the real tarvik01 on a private Xorg display with real X input
-"""The player behind tests/rig/play, tools/demo and the end-to-end tests.
+"""The player behind the demo, the browser mode, the end-to-end tests and the benchmarks.
 
-A Player starts a private Xorg server with the dummy driver (tests/rig/xserver) offering a
-chosen set of game modes, starts tarvik01 in a working directory with a tarvikImages folder,
-and plays it through xdotool. It only ever waits on what the program shows the world: its
-output, files appearing in tarvikImages, screenshots of the root window and the process
-ending; every wait has a timeout, and the whole game has a deadline. Leaving the `with` block
-stops the program and the server, whatever happened.
+A Player starts a private Xorg server with the dummy driver (the xserver script beside this
+file) offering a chosen set of game modes, starts tarvik01 in a working directory with a
+tarvikImages folder, and plays it through xdotool. It only ever waits on what the program
+shows the world: its output, files appearing in tarvikImages, screenshots of the root window
+and the process ending; every wait has a timeout, and the whole game has a deadline. Leaving
+the `with` block stops the program and the server, whatever happened.
 """
 
 import os
@@ -20,12 +20,16 @@ import tempfile
 import time
 from pathlib import Path
 
-import pictures
+from . import pictures, screen
 
-RIG = Path(__file__).resolve().parent
+HERE = Path(__file__).resolve().parent
 CYCLE_PICTURE = re.compile(r"^(\d+)-(\d+)\.png$")  # "<sum>-<seconds>.png"
 READY_WINDOW = "FREEGLUT"  # freeglut's name for its game-mode window, which it focuses
 ALL_LEFT = "L" * 64
+# Sixty-four presses whose twelve glyphs all lie where an 800x600 screen shows the capture
+# square, with each of the four figures and the four shades among them. Strip s holds presses
+# 4s to 4s+3, so the strips read 14 9 4 2 8 9 1 6 5 9 4 3 4 0 5 0: the image name's sum is 83.
+PATTERN = "LLLRLRRLRLRRRRLRLRRRLRRLRRRLRLLRRLRLLRRLRLRRRRLLRLRRRRRRRLRLRRRR"
 
 
 class PlayError(Exception):
@@ -57,10 +61,9 @@ class Player:
         workdir=None,
         deadline=900.0,
         launch=True,
-        log=None,
         private=False,
     ):
-        """binary: the tarvik01 executable. modes: as for tests/rig/xserver ("800x600",
+        """binary: the tarvik01 executable. modes: as for the xserver script ("800x600",
         "1280x1024,800x600", "none"). workdir: where the program runs (a fresh temporary
         folder, removed afterwards, when None). deadline: seconds that the whole game may take
         from start(); every wait fails once it has passed. launch: start the program with the
@@ -73,12 +76,12 @@ class Player:
         self.deadline_seconds = deadline
         self.launch = launch
         self.private = private
-        self.log = log or (lambda text: print("play: " + text, file=sys.stderr, flush=True))
         self.state = None
         self.display = None
         self.workdir = None
         self.process = None
         self.exit_code = None
+        self.log = lambda text: print("play: " + text, file=sys.stderr, flush=True)
         # Helpers run without a sanitizer run's preload: it is meant for the program alone.
         self.tool_env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -120,7 +123,7 @@ class Player:
 
     def start_server(self):
         started = subprocess.run(
-            [str(RIG / "xserver"), "start", "--xorg", self.modes, str(self.state)],
+            [str(HERE / "xserver"), "start", "--xorg", self.modes, str(self.state)],
             env=self.tool_env,
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
@@ -142,8 +145,8 @@ class Player:
             env["XAUTHORITY"] = self.tool_env["XAUTHORITY"]
         if "ASAN_OPTIONS" in env:
             # LeakSanitizer matches a suppression against every frame of an allocation's stack,
-            # and every callback of the program runs below libglut, which tests/rig/lsan.supp
-            # names, so a leak of the program's own would pass unseen. Two frames, the
+            # and every callback of the program runs below libglut, which the suppressions
+            # name, so a leak of the program's own would pass unseen. Two frames, the
             # allocator and its caller, leave the match to the caller.
             env["ASAN_OPTIONS"] += ":malloc_context_size=2"
         with open(self.state / "stdout", "wb") as out, open(self.state / "stderr", "wb") as err:
@@ -164,7 +167,7 @@ class Player:
             self.process.wait(timeout=30)
         if self.state is not None:
             subprocess.run(
-                [str(RIG / "xserver"), "stop", str(self.state)], env=self.tool_env, timeout=60
+                [str(HERE / "xserver"), "stop", str(self.state)], env=self.tool_env, timeout=60
             )
             shutil.rmtree(self.state, ignore_errors=True)
             self.state = None
@@ -204,8 +207,7 @@ class Player:
         return pictures.screenshot(self.display, self.tool_env)
 
     def cycle_pictures(self):
-        """Names of the "<sum>-<seconds>.png" files in tarvikImages."""
-        return sorted(p.name for p in self.images.glob("*.png") if CYCLE_PICTURE.match(p.name))
+        return cycle_pictures(self.images)
 
     def gallery_lists(self, name):
         """True when the index page is whole and links to the page of this PNG."""
@@ -394,7 +396,6 @@ class Player:
         screenshot), receives pictures of the phases; it implies no hurry. start_points: as
         for gather()."""
         before = set(self.cycle_pictures())
-        started = time.monotonic()
         if shots and presses != "g":
             # The gathering picture is taken with the last quarter of the digits in flight.
             split = len(presses) * 3 // 4
@@ -423,7 +424,6 @@ class Player:
         if shots:
             # The capture is taken at full burst, which stays on screen until a right press.
             shots("burst", self.screenshot())
-        self.log("cycle picture %s after %.1f s" % (name, time.monotonic() - started))
         return path
 
     def watch_dealing_and_drawing(self, shots):
@@ -439,7 +439,7 @@ class Player:
                 "dealt strips", lambda s: s.lit_in(0, 0, width // 4, height) > 2000, 300
             ),
         )
-        shots("diagram", self.wait_still("the finished diagram", diagram_shown, 900))
+        shots("diagram", self.wait_still("the finished diagram", screen.diagram_shown, 900))
 
     def wait_first_deal(self):
         """Waits, after gathering, until dealing has begun, and returns the last picture before
@@ -448,7 +448,7 @@ class Player:
         moves. Screenshots 0.15 s apart catch that second even on a busy machine; the diagram
         square must be dark, so that the rest after drawing is never taken for it."""
         paused = self.wait_still(
-            "the pause before the first deal", lambda s: not diagram_shown(s), 300, gap=0.15
+            "the pause before the first deal", lambda s: not screen.diagram_shown(s), 300, gap=0.15
         )
         self.wait_screen("the first deal", lambda shot: shot.pixels != paused.pixels, 60, poll=0.1)
         return paused
@@ -465,6 +465,15 @@ class Player:
         self.wait_still("an empty grid", lambda shot: shot.is_black(), timeout, gap=1.0)
 
 
+def cycle_pictures(images):
+    """Names of the "<sum>-<seconds>.png" files in a tarvikImages folder, sorted (none while
+    the folder cannot be read)."""
+    try:
+        return sorted(p.name for p in Path(images).glob("*.png") if CYCLE_PICTURE.match(p.name))
+    except OSError:
+        return []
+
+
 def write_cookie(path):
     """Writes an X authority file holding one random MIT-MAGIC-COOKIE-1 for any display of
     any host (family 0xFFFF with an empty address and display number), which the server
@@ -478,12 +487,6 @@ def write_cookie(path):
     path.touch(mode=0o600)
     path.write_bytes(entry)
     return path
-
-
-def diagram_shown(shot):
-    """True when something shows in the diagram's 300 x 300 square, whose lower left corner
-    sits at (500, 350) from the bottom left of the screen (the top may lie off screen)."""
-    return shot.lit_in(500, max(shot.height - 650, 0), 800, shot.height - 350) > 0
 
 
 def _quietly(attempt):

@@ -21,16 +21,18 @@ look like dealt strips and are told as dealing.
 import threading
 import time
 
-import pictures
-from player import CYCLE_PICTURE
+from . import pictures, screen
+from .player import cycle_pictures
 
 PHASES = ("gathering", "dealing", "drawing", "burst", "capture", "collapse")
 
-# The diagram square: its lower left corner sits at (500 - d, 350 - d) from the bottom left of
-# the screen, d being the burst distance (0 while drawing, up to 300 at full burst, down to
-# -150 in the collapse), and its side is 300 + 2 d at this screen size.
-SQUARE_X, SQUARE_Y, SQUARE_SIDE = 500, 350, 300
+# The burst distance d that moves the diagram square (screen.py) runs from 0 while drawing up
+# to 300 at full burst, and down to -150 in the collapse, at this screen size.
+(SQUARE_X, SQUARE_Y), SQUARE_SIDE = screen.DIAGRAM_CORNER, screen.DIAGRAM_SIDE
 EDGE = 14  # points probed along each edge
+# Seconds between two looks once the diagram is drawn; before that, half of it, because dealing
+# at full speed leaves its strips at rest for only a second or two before the square shows.
+LOOK_PERIOD = 0.5
 STILL_STRIPS = 200  # lit, unmoved pixels sampled in the left third that mean dealt strips
 
 
@@ -69,23 +71,18 @@ def square_distance(shot):
 
 
 class Progress:
-    """Watches a display and a tarvikImages folder on a thread of its own and tells each
-    phase reached through say(text). Use it as a context manager."""
+    """Watches a display and a tarvikImages folder on a thread of its own and prints each
+    phase reached. Use it as a context manager."""
 
-    def __init__(self, display, images, env=None, say=None, period=0.5):
-        """period: seconds between two looks once the diagram is drawn; before that, half of
-        it, because dealing at full speed leaves its strips at rest for only a second or two
-        before the diagram's square shows."""
+    def __init__(self, display, images, env=None):
         self.display = display
         self.images = images
         self.env = env
-        self.say = say or (lambda text: print(text, flush=True))
-        self.period = period
         self.started = time.monotonic()
         self.cycle = 1
         self.phase = -1
         self.previous_left = None
-        self.pictures_seen = self.cycle_pictures()
+        self.pictures_seen = set(cycle_pictures(images))
         self.stopping = threading.Event()
         self.thread = threading.Thread(target=self.run, daemon=True)
 
@@ -100,24 +97,17 @@ class Progress:
         self.look_at_files()  # a picture written since the last look
         return False
 
-    def cycle_pictures(self):
-        try:
-            return {p.name for p in self.images.glob("*.png") if CYCLE_PICTURE.match(p.name)}
-        except OSError:
-            return set()
-
     def reach(self, phase, detail=""):
         index = PHASES.index(phase)
         if index <= self.phase:
             return
         self.phase = index
-        self.say(
-            "%5.0f s  cycle %d: %s%s" % (time.monotonic() - self.started, self.cycle, phase, detail)
-        )
+        seconds = time.monotonic() - self.started
+        print("%5.0f s  cycle %d: %s%s" % (seconds, self.cycle, phase, detail), flush=True)
 
     def run(self):
         while not self.stopping.wait(
-            self.period if self.phase >= PHASES.index("drawing") else self.period / 2
+            LOOK_PERIOD if self.phase >= PHASES.index("drawing") else LOOK_PERIOD / 2
         ):
             try:
                 shot = pictures.screenshot(self.display, self.env)
@@ -146,7 +136,7 @@ class Progress:
             self.reach("drawing")
 
     def look_at_files(self):
-        new = self.cycle_pictures() - self.pictures_seen
+        new = set(cycle_pictures(self.images)) - self.pictures_seen
         if new:
             self.pictures_seen |= new
             self.reach("capture", " " + ", ".join(sorted(new)))

@@ -7,14 +7,10 @@ comes only at the end, and afterwards the program must have ended with code 0, w
 sanitizer report, and left a gallery of whole files (galleryCheck)."""
 
 import random
-import sys
 import time
-from pathlib import Path
 
-import player
-
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-import galleryCheck  # noqa: E402
+import galleryCheck
+from e2eSupport import player, screen
 
 LISTED_KEYS = ["plus"] * 3 + ["minus", "g", "s"]  # "+" more often: dealing goes on
 UNLISTED_KEYS = ["G", "S", "A", "Return", "Tab", "a", "q", "x", "z"]
@@ -26,7 +22,7 @@ class Visitor:
     def __init__(self, game, seed):
         self.game = game
         self.rng = random.Random(seed)
-        self.width, self.height = (int(n) for n in game.modes.split(",")[0].split("x"))
+        self.width, self.height = screen.size(game.modes)
         self.events = 0  # X input events sent: motions, button and key presses and releases
         self.paused_for = 0  # actions until the space key that resumes
 
