@@ -20,9 +20,18 @@ PLAYED = 5.2  # seconds a piece plays before it is ended: over the kiosk's "a wh
 HANG_LIMIT = 5
 
 
-def children(pid):
+def pieces_of(pid, program):
+    """The children of the kiosk that run the program (it also runs xset)."""
     path = Path("/proc/%d/task/%d/children" % (pid, pid))
-    return [int(child) for child in path.read_text().split()] if path.exists() else []
+    found = []
+    for child in path.read_text().split() if path.exists() else []:
+        try:
+            command = Path("/proc/%s/cmdline" % child).read_bytes().split(b"\0")[0]
+        except OSError:
+            continue
+        if command == program.encode():
+            found.append(int(child))
+    return found
 
 
 def alive(pid):
@@ -72,7 +81,7 @@ class Kiosk(unittest.TestCase):
                 """Waits for a new piece on screen; returns its pid and when it showed."""
 
                 def started():
-                    fresh = [p for p in children(process.pid) if p not in pieces]
+                    fresh = [p for p in pieces_of(process.pid, binary()) if p not in pieces]
                     return fresh[0] if fresh else None
 
                 pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
