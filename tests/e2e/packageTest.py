@@ -43,7 +43,6 @@ class Package(unittest.TestCase):
     def test_lintian_finds_no_error_and_the_fields_are_a_games_package(self):
         checked = run("lintian", "--fail-on", "error", str(self.deb))
         self.assertEqual(checked.returncode, 0, checked.stdout)
-        self.assertNotIn("E: ", checked.stdout)
         self.assertEqual(self.field("Section"), "games")
         depends = self.field("Depends")
         for needed in ("python3", "x11-xserver-utils", "libglut", "libpng16"):
@@ -69,8 +68,6 @@ class Package(unittest.TestCase):
     def test_the_installed_program_and_kiosk_sit_in_usr_games_and_the_program_plays(self):
         games = self.root / "usr/games"
         self.assertEqual(sorted(p.name for p in games.iterdir()), ["tarvik01", "tarvik01-kiosk"])
-        described = run("file", str(games / "tarvik01")).stdout
-        self.assertIn("stripped", described.replace("not stripped", ""))
         with player.Player(games / "tarvik01", "800x600", deadline=240) as game:
             game.wait_ready()
             game.key("s")
