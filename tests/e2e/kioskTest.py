@@ -94,6 +94,11 @@ class Kiosk(unittest.TestCase):
                 return pid, shown
 
             pid, shown = next_piece(time.monotonic(), 60)
+            # The dummy driver has no DPMS, which the kiosk must take in its stride.
+            query = ["xset", "q"]
+            settings = subprocess.run(query, env=x.tool_env | {"DISPLAY": x.display},
+                                      stdout=subprocess.PIPE, text=True).stdout  # fmt: skip
+            self.assertRegex(settings, r"prefer blanking:\s+no\s.*\n\s+timeout:\s+0\s")
             x.key("s")
             snapshot = folder / "tarvikImages" / "test.png"
             x.wait_for("test.png", snapshot.exists, 30, may_exit=True)
