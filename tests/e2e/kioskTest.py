@@ -126,18 +126,22 @@ class Kiosk(unittest.TestCase):
 
     def test_a_program_that_fails_at_once_is_started_ever_more_slowly(self):
         # Half a minute: starts at 0, 1, 3, 7 and 15 s, the next at 31 s. Exit code 1 (no
-        # usable game mode) is tried again only after a minute, and said once.
+        # usable game mode) is tried again only after a minute, and said once. What a failed
+        # program leaves running goes with it.
         kiosks = {}
         for code in (3, 1):
             stand_in = self.scratch / ("fails-%d" % code)
-            stand_in.write_text('#!/bin/sh\necho start >> starts\nexit %d\n' % code)
+            stand_in.write_text("#!/bin/sh\nsleep 300 &\necho start >> starts\nexit %d\n" % code)
             stand_in.chmod(0o755)
             kiosks[code] = self.kiosk(self.scratch / ("folder-%d" % code), str(stand_in))
         time.sleep(30)
         for code, (process, log) in kiosks.items():
             status, said = self.stop(process, log)
             self.assertEqual(status, 0)
-            starts = (self.scratch / ("folder-%d" % code) / "starts").read_text().count("start")
+            folder = self.scratch / ("folder-%d" % code)
+            starts = (folder / "starts").read_text().count("start")
+            left = [p for p in Path("/proc").glob("[0-9]*/cwd") if p.resolve() == folder.resolve()]
+            self.assertEqual(left, [], "nothing it started runs on")
             if code == 3:
                 self.assertGreaterEqual(starts, 3, said)
                 self.assertLessEqual(starts, 5, said)
