@@ -55,7 +55,9 @@ class Kiosk(unittest.TestCase):
         log = open(self.scratch / (folder.name + ".log"), "w+")
         self.addCleanup(log.close)
         command = [str(KIOSK), "--binary", program, "--folder", str(folder), *options]
-        return subprocess.Popen(command, env=env, stdout=log, stderr=log), log
+        process = subprocess.Popen(command, env=env, stdout=log, stderr=log)
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        return process, log
 
     def stop(self, process, log):
         process.send_signal(signal.SIGTERM)
