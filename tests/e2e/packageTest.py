@@ -11,7 +11,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import player, startup_message
+from e2eSupport import STARTUP, player
 
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -73,7 +73,7 @@ class Package(unittest.TestCase):
             game.key("s")
             game.wait_picture("test.png")
             self.assertEqual(game.escape(), 0)
-            self.assertEqual(game.output(), startup_message(800, 600))
+            self.assertEqual(game.output(), STARTUP["800x600"])
 
 
 if __name__ == "__main__":
