@@ -11,11 +11,12 @@
 #include "export/pngFile.h"
 #include "export/snapshot.h"
 #include "glTrace.h"
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/glut.h>
 #include <algorithm>
@@ -26,7 +27,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <png.h>
 #include <string>
@@ -91,20 +91,7 @@ struct ScheduleState {
 ScheduleState midGlyph{};
 std::int32_t midCollapse = 0;
 
-void press(int button) {
-    onMouse(button, GLUT_DOWN, halfWidth, halfHeight);
-    onMouse(button, GLUT_UP, halfWidth, halfHeight);
-}
-
-// Idle steps until done() holds; a cycle that does not get there is a fault of the program.
-void stepUntil(const char* what, const std::function<bool()>& done, int limit = 10000) {
-    for (int i = 0; i < limit && !done(); ++i) {
-        onIdle();
-    }
-    if (!done()) {
-        giveUp(std::string("the cycle did not reach ") + what);
-    }
-}
+CycleDriver driver;
 
 // Puts back what the phase's idle step advances, so that every measured step does the same work
 // and every frame draws the same picture.
@@ -153,39 +140,39 @@ void advanceTo(int phase) {
         fillElements();
         break;
     case 3:
-        stepUntil("dealing", [] { return Phase == 3; });
+        driver.stepUntil("dealing", [] { return Phase == 3; });
         while (placedCount < placedPoolSize) {
             dealStrip(1);
         }
         break;
     case 5:
-        stepUntil("drawing", [] { return Phase == 5; });
+        driver.stepUntil("drawing", [] { return Phase == 5; });
         // Glyph 5 half filled: frame, cross-hair, arms, outline and five finished glyphs show.
-        stepUntil("the middle of glyph 5", [] {
+        driver.stepUntil("the middle of glyph 5", [] {
             return currentGlyph == 5 && outlineDone == 1 && fillDone == 0 && stepCount >= 13;
         });
         midGlyph = {currentGlyph, stepCount, frameDone,   sweepXDone, sweepYDone,
                     armXDone,     armYDone,  outlineDone, fillDone};
         break;
     case 6:
-        stepUntil("rest", [] { return Phase == 6; });
+        driver.stepUntil("rest", [] { return Phase == 6; });
         break;
     case 7:
-        press(GLUT_LEFT_BUTTON);
-        stepUntil("full burst", [] { return burstDistance == 300; });
+        driver.press(GLUT_LEFT_BUTTON);
+        driver.stepUntil("full burst", [] { return burstDistance == 300; });
         break;
     case 8:
-        press(GLUT_LEFT_BUTTON);
+        driver.press(GLUT_LEFT_BUTTON);
         if (Phase != 8) {
             giveUp("a left press at full burst did not start the capture");
         }
         break;
     case 9:
-        stepUntil("the capture", [] { return Phase == 7; });
-        press(GLUT_RIGHT_BUTTON);
-        stepUntil("rest after the burst", [] { return burstDistance == 0; });
-        press(GLUT_RIGHT_BUTTON);
-        stepUntil("the middle of the collapse", [] { return burstDistance <= -15; });
+        driver.stepUntil("the capture", [] { return Phase == 7; });
+        driver.press(GLUT_RIGHT_BUTTON);
+        driver.stepUntil("rest after the burst", [] { return burstDistance == 0; });
+        driver.press(GLUT_RIGHT_BUTTON);
+        driver.stepUntil("the middle of the collapse", [] { return burstDistance <= -15; });
         midCollapse = burstDistance;
         break;
     default:

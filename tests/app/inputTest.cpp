@@ -2,10 +2,10 @@
 #include "app/input.h"
 #include "app/application.h"
 #include "assembly/dealing.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/glut.h>
 #include <cmath>

@@ -1,11 +1,11 @@
 // burstTest.cpp -- burst vectors, the burst layout of the placement lists, and whole cycles
 #include "assembly/burst.h"
 #include "assembly/dealing.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/points.h"
 
 #include <GL/gl.h>

@@ -1,12 +1,12 @@
 // dealingTest.cpp -- strips, the deal timer, the placements' flights and the glyph records
 #include "assembly/dealing.h"
 #include "assembly/elements.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/points.h"
 
 #include <GL/gl.h>

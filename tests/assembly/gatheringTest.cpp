@@ -2,12 +2,12 @@
 #include "app/application.h"
 #include "app/input.h"
 #include "assembly/elements.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // meshTest.cpp -- the compiled digit lists through real GL: feedback, culling, pixels
 #include "meshes/mesh.h"
+#include "harness/glWindow.h"
 #include "meshes/digitMeshes.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/pixels.h"
 
 #include <GL/gl.h>

@@ -1,10 +1,10 @@
 // diagramPassTest.cpp -- what the phase-5 frame shows of the overlay lists, sub-step by sub-step
 #include "diagramScene.h"
 
+#include "harness/glWindow.h"
 #include "scene/frame.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
 #include "support/pixels.h"
 
 #include <GL/gl.h>

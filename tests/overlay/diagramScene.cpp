@@ -1,9 +1,9 @@
 // diagramScene.cpp -- a phase-5 scene for the overlay tests, and probes of the lists it compiles
 #include "diagramScene.h"
 
+#include "harness/glWindow.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
 
 #include <GL/glu.h>
 #include <algorithm>

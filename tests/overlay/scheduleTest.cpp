@@ -2,13 +2,13 @@
 // the hand-over and an infinite speed, through real lists
 #include "diagramScene.h"
 
+#include "harness/glWindow.h"
 #include "overlay/crossHair.h"
 #include "overlay/geometry.h"
 #include "overlay/glyphFigures.h"
 #include "overlay/schedule.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
 
 #include <GL/gl.h>
 #include <cmath>

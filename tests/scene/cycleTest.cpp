@@ -1,8 +1,8 @@
 // cycleTest.cpp -- whole cycles in-process: gather, deal, draw, burst, capture, collapse
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/sceneStore.h"
-#include "support/cycleDriver.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // frameTest.cpp -- which lists each phase's frame calls, where, and the GL state it leaves
 #include "scene/frame.h"
 #include "app/application.h"
+#include "harness/glWindow.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/pixels.h"
 
 #include <GL/glu.h>

@@ -1,11 +1,11 @@
 // phaseSequencerTest.cpp -- the idle steps' phase transitions, the pause and the countdown
 #include "scene/phaseSequencer.h"
 #include "assembly/dealing.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/freeglut.h>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // sceneStoreTest.cpp -- what resetScene lays out and switches, and what restartScene releases
 #include "scene/sceneStore.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
-#include "support/glWindow.h"
 #include "support/points.h"
 
 #include <GL/gl.h>

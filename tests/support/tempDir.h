@@ -1,19 +1,4 @@
-// tempDir.h -- a private working directory for tests that write files
+// tempDir.h -- moved to harness/tempDir.h; kept until the export tests include it from there
 #pragma once
 
-#include <filesystem>
-
-// Makes a fresh directory, changes into it, and on destruction changes back and removes it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return dir; }
-
-  private:
-    std::filesystem::path dir;
-    std::filesystem::path previous;
-};
+#include "harness/tempDir.h"

@@ -1,5 +1,5 @@
 // cycleDriver.cpp -- whole cycles played in-process through the callbacks the program registers
-#include "support/cycleDriver.h"
+#include "harness/cycleDriver.h"
 
 #include "app/input.h"
 #include "assembly/dealing.h"
@@ -7,7 +7,18 @@
 #include "scene/sceneStore.h"
 
 #include <GL/glut.h>
-#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void stuck(const char* what, int limit) {
+    std::fprintf(stderr, "the cycle did not reach %s within %d steps; phase %d\n", what, limit,
+                 static_cast<int>(Phase));
+    std::exit(1);
+}
+
+} // namespace
 
 void CycleDriver::press(int button, int x, int y) {
     onMouse(button, GLUT_DOWN, x, y);
@@ -18,6 +29,15 @@ void CycleDriver::step() {
     onIdle();
     if (afterStep) {
         afterStep();
+    }
+}
+
+void CycleDriver::stepUntil(const char* what, const std::function<bool()>& done, int limit) {
+    for (int taken = 0; !done(); ++taken) {
+        if (taken == limit) {
+            stuck(what, limit);
+        }
+        step();
     }
 }
 
@@ -39,9 +59,7 @@ CycleRecord CycleDriver::finishCycle(int limit) {
         }
         if (Phase == 3 && placedCount < placedPoolSize) {
             dealStrip(1);
-        } else if (Phase == 6 && burstDistance == 0) {
-            press(imageSaved == 0 ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
-        } else if (Phase == 7 && burstDistance == 300) {
+        } else if ((Phase == 6 && burstDistance == 0) || (Phase == 7 && burstDistance == 300)) {
             press(imageSaved == 0 ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
         }
         const int phase = Phase;
@@ -54,6 +72,5 @@ CycleRecord CycleDriver::finishCycle(int limit) {
             return record;
         }
     }
-    ADD_FAILURE() << "the cycle did not end within " << limit << " steps; phase " << Phase;
-    return record;
+    stuck("the next cycle", limit);
 }
