@@ -19,12 +19,7 @@ constexpr double viewLeft = -0.2, viewBottom = -0.325, viewSize = 0.4;
 // (degrees) about y and then x. Culling, lighting and depth test off.
 void orthoView(float turnY = 0.0f, float turnX = 0.0f) {
     useGlWindow(side, side);
-    glViewport(0, 0, side, side);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(viewLeft, viewLeft + viewSize, viewBottom, viewBottom + viewSize, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatView(side, side, viewLeft, viewLeft + viewSize, viewBottom, viewBottom + viewSize);
     // Turn about the digit's middle, so that it stays in view.
     glTranslatef(0.0f, -0.125f, 0.0f);
     glRotatef(turnX, 1.0f, 0.0f, 0.0f);
