@@ -215,8 +215,7 @@ void phaseCost(benchmark::State& state, int phase) {
     const std::vector<GlCall> calls = recordCalls(drawFrame);
     glFinish();
     const bool same = replayDrawsTheFrame(calls);
-    std::vector<double> idle, frame, bare, swap, clear, ratio;
-    std::vector<double> idleCpu, frameCpu, bareCpu, ratioCpu;
+    std::vector<double> idle, frame, bare, swap, clear, ratio, idleCpu, frameCpu, ratioCpu;
     int n = 0;
     for (auto _ : state) {
         restore(phase);
@@ -252,7 +251,6 @@ void phaseCost(benchmark::State& state, int phase) {
         bare.push_back(b);
         ratio.push_back(f / b);
         frameCpu.push_back(fp);
-        bareCpu.push_back(bp);
         ratioCpu.push_back(fp / bp);
         // The back buffer holds the frame (the replay draws the same pixels): show it.
         swap.push_back(timed([] {
@@ -270,17 +268,12 @@ void phaseCost(benchmark::State& state, int phase) {
     setFigure(state, "clear_ms", median(clear));
     setFigure(state, "swap_ms", s);
     setFigure(state, "frame_per_bare", median(ratio));
-    setFigure(state, "frame_cpu_ms", median(frameCpu));
-    setFigure(state, "bare_cpu_ms", median(bareCpu));
     setFigure(state, "frame_per_bare_cpu", median(ratioCpu));
     setFigure(state, "idle_share_pct", 100.0 * i / (i + f));
     const double ic = median(idleCpu);
-    setFigure(state, "idle_cpu_ms", ic);
     setFigure(state, "idle_share_cpu_pct", 100.0 * ic / (ic + median(frameCpu)));
     // One idle step and one shown frame: how fast the piece animates.
     setFigure(state, "steps_per_s", 1000.0 / (i + f + s));
-    setFigure(state, "gl_calls", static_cast<double>(calls.size()));
-    setFigure(state, "list_calls", static_cast<double>(listCalls(calls)));
     setFigure(state, "replay_same", same ? 1.0 : 0.0);
 }
 
@@ -351,11 +344,9 @@ void captureCost(benchmark::State& state) {
     Snapshot snapshot(imageName, captureScale);
     bareCapture(side, "bare.png");
     const bool sameBytes = fileBytes("bare.png") == fileBytes("tarvikImages/" + imageName);
-    std::vector<double> whole, wholeSync, shown, save, saveSync, gallery, gallerySync, redraw;
-    std::vector<double> bare, ratio, ratioWithoutRedraw, readFloat, convert, write, writeSync;
-    std::vector<double> readBytes, ratioCpu;
+    std::vector<double> whole, shown, save, saveSync, gallery, gallerySync, redraw, bare, ratio;
+    std::vector<double> ratioWithoutRedraw, readFloat, convert, write, readBytes, ratioCpu;
     for (auto _ : state) {
-        double sync = syncSeconds();
         const double s = timed([] {
             onDisplay();
             glFinish();
@@ -363,8 +354,7 @@ void captureCost(benchmark::State& state) {
         const double w = timed([] { Snapshot(imageName, captureScale); });
         shown.push_back(s);
         whole.push_back(s + w);
-        wholeSync.push_back((syncSeconds() - sync) * 1000.0);
-        sync = syncSeconds();
+        double sync = syncSeconds();
         double f = 0.0;
         const double fc =
             processorTime([&f, &snapshot] { f = timed([&snapshot] { snapshot.saveFrame(); }); });
@@ -395,7 +385,6 @@ void captureCost(benchmark::State& state) {
         const double wr = timed([side, &bytes] { writeGreyPng("written.png", bytes, side); });
         const double ws = (syncSeconds() - sync) * 1000.0;
         write.push_back(wr - ws);
-        writeSync.push_back(ws);
         readBytes.push_back(timed([side, &bytes] {
             bytes.assign(static_cast<std::size_t>(side) * side, 0);
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -409,7 +398,6 @@ void captureCost(benchmark::State& state) {
         state.SetIterationTime((s + w) / 1000.0);
     }
     setFigure(state, "whole_ms", median(whole));
-    setFigure(state, "whole_sync_ms", median(wholeSync));
     setFigure(state, "shown_ms", median(shown));
     setFigure(state, "save_ms", median(save));
     setFigure(state, "save_sync_ms", median(saveSync));
@@ -420,7 +408,6 @@ void captureCost(benchmark::State& state) {
     setFigure(state, "read_float_ms", median(readFloat));
     setFigure(state, "convert_ms", median(convert));
     setFigure(state, "write_ms", median(write));
-    setFigure(state, "write_sync_ms", median(writeSync));
     setFigure(state, "bare_read_ms", median(readBytes));
     setFigure(state, "capture_per_bare", median(ratio));
     setFigure(state, "capture_per_bare_cpu", median(ratioCpu));
@@ -460,15 +447,13 @@ void galleryCost(benchmark::State& state) {
     fs::current_path(dir);
     // The first regeneration writes every page anew; later ones find them on disk, as every
     // capture after the first does.
-    double sync = syncSeconds();
     const double first = timed(writeGallery);
-    const double firstSync = (syncSeconds() - sync) * 1000.0;
     // The first regeneration leaves thousands of new pages for the kernel to write back; done
     // now, that write-back does not fall into the timed regenerations.
     ::sync();
     std::vector<double> again, againSync, bare;
     for (auto _ : state) {
-        sync = syncSeconds();
+        const double sync = syncSeconds();
         const double t = timed(writeGallery);
         again.push_back(t);
         againSync.push_back((syncSeconds() - sync) * 1000.0);
@@ -478,9 +463,7 @@ void galleryCost(benchmark::State& state) {
     fs::current_path(home);
     fs::remove_all(dir);
     const double m = median(again);
-    setFigure(state, "pictures", n);
     setFigure(state, "first_ms", first);
-    setFigure(state, "first_sync_ms", firstSync);
     setFigure(state, "gallery_ms", m);
     setFigure(state, "sync_ms", median(againSync));
     setFigure(state, "per_page_us", 1000.0 * m / n);

@@ -112,12 +112,4 @@ void replayCalls(const std::vector<GlCall>& calls) {
     }
 }
 
-std::size_t listCalls(const std::vector<GlCall>& calls) {
-    std::size_t n = 0;
-    for (const GlCall& c : calls) {
-        n += c.kind == GlCall::glCallList ? 1 : 0;
-    }
-    return n;
-}
-
 double syncSeconds() { return syncTotal; }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <GL/gl.h>
-#include <cstddef>
 #include <vector>
 
 // The benchmark executable is linked with the entry points of glTrace.def wrapped (see
@@ -24,9 +23,6 @@ std::vector<GlCall> recordCalls(void (*draw)());
 // Issues the recorded calls straight to GL, in order: the same lists, the same state changes
 // and transforms, without the records, loops and arithmetic that produced them.
 void replayCalls(const std::vector<GlCall>& calls);
-
-// How many of the calls are glCallList.
-std::size_t listCalls(const std::vector<GlCall>& calls);
 
 // Seconds spent in fsync and fdatasync since the process began: the wrapped system calls time
 // themselves.

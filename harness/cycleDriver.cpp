@@ -51,8 +51,8 @@ void CycleDriver::gather(const std::string& presses) {
     }
 }
 
-CycleRecord CycleDriver::finishCycle(int limit) {
-    CycleRecord record;
+std::string CycleDriver::finishCycle(int limit) {
+    std::string picture;
     for (int taken = 0; taken < limit; ++taken) {
         if (beforeStep) {
             beforeStep();
@@ -63,13 +63,12 @@ CycleRecord CycleDriver::finishCycle(int limit) {
             press(imageSaved == 0 ? GLUT_LEFT_BUTTON : GLUT_RIGHT_BUTTON);
         }
         const int phase = Phase;
-        ++record.steps.at(static_cast<std::size_t>(phase));
         step();
-        if (imageSaved == 1 && record.imageName.empty()) {
-            record.imageName = imageName;
+        if (imageSaved == 1 && picture.empty()) {
+            picture = imageName;
         }
         if (phase == 9 && Phase == 1) {
-            return record;
+            return picture;
         }
     }
     stuck("the next cycle", limit);

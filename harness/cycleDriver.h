@@ -3,15 +3,8 @@
 
 #include "app/application.h"
 
-#include <array>
 #include <functional>
 #include <string>
-
-// Steps taken in each phase of one cycle, and the name the cycle gave its picture.
-struct CycleRecord {
-    std::array<int, 10> steps{};
-    std::string imageName; // empty when the cycle collapsed without a capture
-};
 
 // Plays the piece the way GLUT would, by calling onIdle, onMouse and onKeyboard directly, and
 // deals with dealStrip itself instead of waiting for the deal timer. Needs useGlWindow and a
@@ -31,9 +24,9 @@ class CycleDriver {
     void gather(const std::string& presses);
     // From gathering to the first step of the next cycle, as a hurried player would: one deal
     // per dealing step, a burst once at rest, the capture at full burst, then a settle back
-    // and the collapse once at rest.
-    CycleRecord finishCycle(int limit = 20000);
-    CycleRecord playCycle(const std::string& presses) {
+    // and the collapse once at rest. Returns the name the cycle gave its picture.
+    std::string finishCycle(int limit = 20000);
+    std::string playCycle(const std::string& presses) {
         gather(presses);
         return finishCycle();
     }

@@ -186,6 +186,7 @@ TEST_F(Dealing, GlyphsAreReadFromTheRowsOfPlacements) {
     dealAll();
     Phase = 4;
     onIdle();
+    EXPECT_EQ(Phase, 5) << "in one step";
     ASSERT_EQ(glyphs.size(), 12u);
     for (int g = 0; g < glyphPoolSize; ++g) {
         EXPECT_EQ(glyphs[g].gridX, placed[4 * g].codeA * 4 + placed[4 * g].codeB);

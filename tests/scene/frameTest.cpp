@@ -160,7 +160,7 @@ TEST_F(Frame, ArmsFadeOverTheReturnSweepAndStripsByThirds) {
 
 TEST_F(Frame, TheDrawingOverlaySitsAt500By350WithAFinishedGlyphInItsGreyOverBlack) {
     glyphs.assign(glyphPoolSize, Glyph{});
-    glyphs[0] = {0, 1, 1, 1, 8, 8}; // a 53-unit square from (155, 155), grey 0.5
+    glyphs[0] = {0, 1, 1, 1, 8, 8};         // a 53-unit square from (155, 155), grey 0.5
     placed.assign(placedPoolSize, Strip{}); // for the sub-steps to spin; none is drawn
     Phase = 5;
     stepCount = 13; // the fade's last call: opaque

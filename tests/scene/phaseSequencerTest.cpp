@@ -152,15 +152,6 @@ TEST_F(PhaseSequencer, StripBuildingIsOneStepThatReseedsWithZero) {
     }
 }
 
-TEST_F(PhaseSequencer, GlyphDerivationIsOneStep) {
-    dealt();
-    glyphs.clear();
-    Phase = 4;
-    onIdle();
-    EXPECT_EQ(Phase, 5);
-    EXPECT_EQ(glyphs.size(), 12u);
-}
-
 TEST_F(PhaseSequencer, RestAtZeroStaysStillAndFromOneSettlesInOneStep) {
     dealt();
     Phase = 6;
