@@ -30,6 +30,7 @@
 #include <iterator>
 #include <png.h>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -84,12 +85,13 @@ constexpr int measuredPhases[] = {1, 3, 5, 6, 7, 8, 9};
 
 int reached = 0; // the last phase whose state the scene was brought to
 
-// The schedule's state in the middle of a glyph, and the collapse distance mid-way.
-struct ScheduleState {
-    std::int32_t glyph, steps, frame, sweepX, sweepY, armX, armY, outline, fill;
-};
-ScheduleState midGlyph{};
-std::int32_t midCollapse = 0;
+// The schedule's state, which the middle of a glyph is saved from and restored to.
+auto schedule() {
+    return std::tie(currentGlyph, stepCount, frameDone, sweepXDone, sweepYDone, armXDone, armYDone,
+                    outlineDone, fillDone);
+}
+decltype(std::apply([](auto... v) { return std::tuple{v...}; }, schedule())) midGlyph;
+std::int32_t midCollapse = 0; // the collapse distance mid-way
 
 CycleDriver driver;
 
@@ -110,15 +112,7 @@ void restore(int phase) {
         }
         break;
     case 5:
-        currentGlyph = midGlyph.glyph;
-        stepCount = midGlyph.steps;
-        frameDone = midGlyph.frame;
-        sweepXDone = midGlyph.sweepX;
-        sweepYDone = midGlyph.sweepY;
-        armXDone = midGlyph.armX;
-        armYDone = midGlyph.armY;
-        outlineDone = midGlyph.outline;
-        fillDone = midGlyph.fill;
+        schedule() = midGlyph;
         break;
     case 8:
         // Half-way down the square; the capture itself comes at 0.
@@ -151,8 +145,7 @@ void advanceTo(int phase) {
         driver.stepUntil("the middle of glyph 5", [] {
             return currentGlyph == 5 && outlineDone == 1 && fillDone == 0 && stepCount >= 13;
         });
-        midGlyph = {currentGlyph, stepCount, frameDone,   sweepXDone, sweepYDone,
-                    armXDone,     armYDone,  outlineDone, fillDone};
+        midGlyph = schedule();
         break;
     case 6:
         driver.stepUntil("rest", [] { return Phase == 6; });

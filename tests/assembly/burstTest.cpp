@@ -1,12 +1,12 @@
 // burstTest.cpp -- burst vectors, the burst layout of the placement lists, and whole cycles
 #include "assembly/burst.h"
 #include "assembly/dealing.h"
-#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
 #include "support/points.h"
+#include "support/sceneTest.h"
 
 #include <GL/gl.h>
 #include <cmath>
@@ -14,11 +14,10 @@
 
 namespace {
 
-class Burst : public ::testing::Test {
+class Burst : public SceneTest<31> {
   protected:
     void SetUp() override {
-        useGlWindow();
-        freshScene(31);
+        SceneTest::SetUp();
         placed.assign(placedPoolSize, Strip{});
         for (int p = 0; p < placedPoolSize; ++p) {
             placed[p].end = placed[p].pos = placementCell(p);

@@ -8,18 +8,15 @@
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
 #include "support/points.h"
+#include "support/sceneTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Dealing : public ::testing::Test {
+class Dealing : public SceneTest<21> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(21);
-    }
     // Gathering done with these kinds, and the phase-2 step taken.
     void stripsBuilt(int (*kindOf)(int)) {
         for (int i = 0; i < elementPoolSize; ++i) {

@@ -2,25 +2,19 @@
 #include "app/application.h"
 #include "app/input.h"
 #include "assembly/elements.h"
-#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
+#include "support/sceneTest.h"
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Gathering : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(9);
-    }
-};
+using Gathering = SceneTest<9>;
 
 // Lines and polygons that element i's list draws, seen from the camera at the element's slot.
 // The lines must be opaque white whatever colour the caller left current.

@@ -62,7 +62,7 @@ TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
         glGetIntegerv(GL_FRONT_FACE, &frontFace);
         EXPECT_EQ(frontFace, GL_CCW) << "the tables' winding decides what culling keeps";
 
-        ASSERT_EQ(static_cast<int>(items.size()), kind == 0 ? 630 : 356);
+        ASSERT_EQ(items.size(), table.triangles.size());
         ASSERT_EQ(countKind(items, FeedbackItem::polygon), static_cast<int>(items.size()));
         for (std::size_t i = 0; i < items.size(); ++i) {
             SCOPED_TRACE("triangle " + std::to_string(i));
@@ -162,8 +162,7 @@ TEST(Mesh, EveryKindButZeroCompilesTheOne) {
     EXPECT_EQ(seven.list(7), seven.list(1)) << "kind 7 keeps its list where kind 1 does";
     const auto a = feedbackOf(one.list(1));
     const auto b = feedbackOf(seven.list(7));
-    ASSERT_EQ(a.size(), 356u);
-    ASSERT_EQ(b.size(), a.size());
+    ASSERT_EQ(b.size(), digitMesh(1).triangles.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         for (std::size_t c = 0; c < 3; ++c) {
             EXPECT_EQ(a[i].vertices[c].x, b[i].vertices[c].x) << i;
@@ -171,7 +170,7 @@ TEST(Mesh, EveryKindButZeroCompilesTheOne) {
             EXPECT_EQ(a[i].vertices[c].z, b[i].vertices[c].z) << i;
         }
     }
-    EXPECT_EQ(feedbackOf(zero.list(0)).size(), 630u);
+    EXPECT_EQ(feedbackOf(zero.list(0)).size(), digitMesh(0).triangles.size());
 }
 
 } // namespace

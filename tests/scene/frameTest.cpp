@@ -8,6 +8,7 @@
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
 #include "support/pixels.h"
+#include "support/sceneTest.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -27,12 +28,8 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
     return a;
 }
 
-class Frame : public ::testing::Test {
+class Frame : public SceneTest<3> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(3);
-    }
     // A cycle far enough along that every pass has something to call.
     void populate() {
         elementCount = 64;

@@ -1,11 +1,11 @@
 // phaseSequencerTest.cpp -- the idle steps' phase transitions, the pause and the countdown
 #include "scene/phaseSequencer.h"
 #include "assembly/dealing.h"
-#include "harness/glWindow.h"
 #include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
+#include "support/sceneTest.h"
 
 #include <GL/freeglut.h>
 #include <filesystem>
@@ -16,12 +16,8 @@ namespace {
 int framesDrawn = 0;
 void countFrame() { ++framesDrawn; }
 
-class PhaseSequencer : public ::testing::Test {
+class PhaseSequencer : public SceneTest<11> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(11);
-    }
     // Placements at their cells, as dealing leaves them.
     void dealt() {
         elementCount = 64;
