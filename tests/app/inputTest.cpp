@@ -235,10 +235,7 @@ TEST_F(Input, AfterTheImageIsSavedALeftPressAtFullBurstDoesNothing) {
 }
 
 TEST_F(Input, ARightPressInRestCollapses) {
-    placed.assign(placedPoolSize, Strip{});
-    for (int p = 0; p < placedPoolSize; ++p) {
-        placed[p].end = placementCell(p);
-    }
+    dealPlacements();
     elementCount = 64;
     Phase = 6;
     rightPress();

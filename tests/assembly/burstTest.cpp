@@ -18,12 +18,7 @@ class Burst : public SceneTest<31> {
   protected:
     void SetUp() override {
         SceneTest::SetUp();
-        placed.assign(placedPoolSize, Strip{});
-        for (int p = 0; p < placedPoolSize; ++p) {
-            placed[p].end = placed[p].pos = placementCell(p);
-            placed[p].source = (p * 5) % 16;
-        }
-        placedCount = placedPoolSize;
+        dealPlacements(5);
     }
 };
 

@@ -21,13 +21,7 @@ class PhaseSequencer : public SceneTest<11> {
     // Placements at their cells, as dealing leaves them.
     void dealt() {
         elementCount = 64;
-        placed.assign(placedPoolSize, Strip{});
-        for (int p = 0; p < placedPoolSize; ++p) {
-            placed[p].end = placed[p].pos = placementCell(p);
-            placed[p].source = p % 16;
-            placed[p].age = 100;
-        }
-        placedCount = 48;
+        dealPlacements();
         glyphs.assign(glyphPoolSize, Glyph{});
     }
 };
@@ -79,14 +73,9 @@ TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
         countdown.push_back(captureCountdown);
     }
     ASSERT_EQ(countdown.size(), 70u);
-    EXPECT_EQ(countdown[0], 855);
-    EXPECT_EQ(countdown[1], 813);
-    EXPECT_EQ(countdown[2], 773);
-    EXPECT_EQ(countdown[3], 735);
-    EXPECT_EQ(countdown[4], 699);
-    EXPECT_EQ(countdown[67], 4);
-    EXPECT_EQ(countdown[68], 2);
-    EXPECT_EQ(countdown[69], 0);
+    EXPECT_EQ(std::vector<int>(countdown.begin(), countdown.begin() + 5),
+              (std::vector<int>{855, 813, 773, 735, 699}));
+    EXPECT_EQ(std::vector<int>(countdown.end() - 3, countdown.end()), (std::vector<int>{4, 2, 0}));
     EXPECT_EQ(Phase, 7);
     EXPECT_EQ(imageSaved, 1);
     EXPECT_EQ(captureArmed, 0);
