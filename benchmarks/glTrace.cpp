@@ -36,7 +36,7 @@ struct Note {
         [[maybe_unused]] const auto keep = [&call, &k](auto argument) {
             if constexpr (std::is_pointer_v<decltype(argument)>) {
                 // GL_SHININESS, the name before the values, takes one value; the colours four.
-                const int count = call.arguments[k - 1] == GL_SHININESS ? 1 : 4;
+                const int count = k > 0 && call.arguments[k - 1] == GL_SHININESS ? 1 : 4;
                 std::copy(argument, argument + count, call.values);
             } else {
                 call.arguments[k] = static_cast<double>(argument);
