@@ -71,37 +71,35 @@ TEST(Phase5Schedule, CallsPerGlyphAtSpeedOne1point2AndInfinity) {
     expectLengths(std::numeric_limits<float>::infinity(), 22, 9, 121);
 }
 
-TEST(Phase5Schedule, CrossHairFollowsTheFractionOutAndBack) {
+TEST(Phase5Schedule, CrossHairSweepsAcrossThenDownAndReturnsAlongBoth) {
     setUpDiagram();
     glyphs[0].gridX = 15; // column 268: 119 units right of the centre
     glyphs[0].gridY = 0;  // row 13: 136 units down
     overlayView(300);
     runScheduleUntil([] { return frameDone == 1; });
-    for (int k = 0; k < 26; ++k) {
-        if (k > 0) {
+    // Each call's fraction is the step arithmetic's; here, which way each sub-step moves.
+    const auto calls = [](int n) {
+        for (int k = 0; k < n; ++k) {
             runPhase5Schedule();
         }
+    };
+    const auto expectAt = [](double x, double y) {
         const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 149 + 119 * std::min(0.04 * k, 1.0), 1e-3) << "call " << k;
-        EXPECT_NEAR(at.y, 149, 1e-3);
-    }
-    for (int k = 0; k < 26; ++k) {
-        runPhase5Schedule();
-        const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 268, 1e-3);
-        EXPECT_NEAR(at.y, 149 - 136 * std::min(0.04 * k, 1.0), 1e-3) << "call " << k;
-    }
-    EXPECT_EQ(sweepYDone, 0);
-    runScheduleUntil([] { return fillDone == 1; });
-    for (int k = 1; k <= 25; ++k) {
-        if (k > 1) {
-            runPhase5Schedule();
-        }
-        const double t = (25 - k) * 0.04;
-        const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 149 + 119 * t, 1e-3) << "return call " << k;
-        EXPECT_NEAR(at.y, 149 - 136 * t, 1e-3);
-    }
+        EXPECT_NEAR(at.x, x, 1e-3);
+        EXPECT_NEAR(at.y, y, 1e-3);
+    };
+    expectAt(149, 149);
+    calls(10); // the sweep across at t = 0.4
+    expectAt(149 + 119 * 0.4, 149);
+    calls(15); // its last call
+    expectAt(268, 149);
+    calls(11); // the sweep down at t = 0.4
+    expectAt(268, 149 - 136 * 0.4);
+    runScheduleUntil([] { return fillDone == 1; }); // the return's first call, t = 0.96
+    calls(12);                                      // t = 0.48
+    expectAt(149 + 119 * 0.48, 149 - 136 * 0.48);
+    calls(12); // the return's last call, at the centre
+    expectAt(149, 149);
     EXPECT_EQ(stepCount, 26);
     runPhase5Schedule();
     EXPECT_EQ(currentGlyph, 1);
@@ -123,15 +121,13 @@ TEST(Phase5Schedule, StippledListsSwitchStippleOffAtTheirEndAndOutlineDashesTigh
     const std::vector<int> crossHairDashes{GL_FALSE, 0xAAAA, 2};
     frameFadeStep();
     EXPECT_EQ(stippleAfter(centreCrossSlot), crossHairDashes);
-    stepCount = 0;
-    crossHairSweepStep(0);
-    EXPECT_EQ(stippleAfter(crossHairSlot), crossHairDashes);
-    stepCount = 0;
-    armXStep(0);
-    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "first arm";
-    stepCount = 0;
-    armYStep(0);
-    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "second arm";
+    const std::pair<void (*)(int), int> dashed[] = {
+        {crossHairSweepStep, crossHairSlot}, {armXStep, armSlot}, {armYStep, armSlot}};
+    for (const auto& [subStep, slot] : dashed) {
+        stepCount = 0;
+        subStep(0);
+        EXPECT_EQ(stippleAfter(slot), crossHairDashes) << "slot " << slot;
+    }
     // The outline's factor is 52 / (stepCount + 1) before each call, by hand.
     stepCount = 0;
     std::vector<int> repeats;
