@@ -11,11 +11,12 @@
 #include "export/pngFile.h"
 #include "export/snapshot.h"
 #include "glTrace.h"
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/glut.h>
 #include <algorithm>
@@ -26,10 +27,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <png.h>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -84,27 +85,15 @@ constexpr int measuredPhases[] = {1, 3, 5, 6, 7, 8, 9};
 
 int reached = 0; // the last phase whose state the scene was brought to
 
-// The schedule's state in the middle of a glyph, and the collapse distance mid-way.
-struct ScheduleState {
-    std::int32_t glyph, steps, frame, sweepX, sweepY, armX, armY, outline, fill;
-};
-ScheduleState midGlyph{};
-std::int32_t midCollapse = 0;
-
-void press(int button) {
-    onMouse(button, GLUT_DOWN, halfWidth, halfHeight);
-    onMouse(button, GLUT_UP, halfWidth, halfHeight);
+// The schedule's state, which the middle of a glyph is saved from and restored to.
+auto schedule() {
+    return std::tie(currentGlyph, stepCount, frameDone, sweepXDone, sweepYDone, armXDone, armYDone,
+                    outlineDone, fillDone);
 }
+decltype(std::apply([](auto... v) { return std::tuple{v...}; }, schedule())) midGlyph;
+std::int32_t midCollapse = 0; // the collapse distance mid-way
 
-// Idle steps until done() holds; a cycle that does not get there is a fault of the program.
-void stepUntil(const char* what, const std::function<bool()>& done, int limit = 10000) {
-    for (int i = 0; i < limit && !done(); ++i) {
-        onIdle();
-    }
-    if (!done()) {
-        giveUp(std::string("the cycle did not reach ") + what);
-    }
-}
+CycleDriver driver;
 
 // Puts back what the phase's idle step advances, so that every measured step does the same work
 // and every frame draws the same picture.
@@ -123,15 +112,7 @@ void restore(int phase) {
         }
         break;
     case 5:
-        currentGlyph = midGlyph.glyph;
-        stepCount = midGlyph.steps;
-        frameDone = midGlyph.frame;
-        sweepXDone = midGlyph.sweepX;
-        sweepYDone = midGlyph.sweepY;
-        armXDone = midGlyph.armX;
-        armYDone = midGlyph.armY;
-        outlineDone = midGlyph.outline;
-        fillDone = midGlyph.fill;
+        schedule() = midGlyph;
         break;
     case 8:
         // Half-way down the square; the capture itself comes at 0.
@@ -153,39 +134,38 @@ void advanceTo(int phase) {
         fillElements();
         break;
     case 3:
-        stepUntil("dealing", [] { return Phase == 3; });
+        driver.stepUntil("dealing", [] { return Phase == 3; });
         while (placedCount < placedPoolSize) {
             dealStrip(1);
         }
         break;
     case 5:
-        stepUntil("drawing", [] { return Phase == 5; });
+        driver.stepUntil("drawing", [] { return Phase == 5; });
         // Glyph 5 half filled: frame, cross-hair, arms, outline and five finished glyphs show.
-        stepUntil("the middle of glyph 5", [] {
+        driver.stepUntil("the middle of glyph 5", [] {
             return currentGlyph == 5 && outlineDone == 1 && fillDone == 0 && stepCount >= 13;
         });
-        midGlyph = {currentGlyph, stepCount, frameDone,   sweepXDone, sweepYDone,
-                    armXDone,     armYDone,  outlineDone, fillDone};
+        midGlyph = schedule();
         break;
     case 6:
-        stepUntil("rest", [] { return Phase == 6; });
+        driver.stepUntil("rest", [] { return Phase == 6; });
         break;
     case 7:
-        press(GLUT_LEFT_BUTTON);
-        stepUntil("full burst", [] { return burstDistance == 300; });
+        driver.press(GLUT_LEFT_BUTTON);
+        driver.stepUntil("full burst", [] { return burstDistance == 300; });
         break;
     case 8:
-        press(GLUT_LEFT_BUTTON);
+        driver.press(GLUT_LEFT_BUTTON);
         if (Phase != 8) {
             giveUp("a left press at full burst did not start the capture");
         }
         break;
     case 9:
-        stepUntil("the capture", [] { return Phase == 7; });
-        press(GLUT_RIGHT_BUTTON);
-        stepUntil("rest after the burst", [] { return burstDistance == 0; });
-        press(GLUT_RIGHT_BUTTON);
-        stepUntil("the middle of the collapse", [] { return burstDistance <= -15; });
+        driver.stepUntil("the capture", [] { return Phase == 7; });
+        driver.press(GLUT_RIGHT_BUTTON);
+        driver.stepUntil("rest after the burst", [] { return burstDistance == 0; });
+        driver.press(GLUT_RIGHT_BUTTON);
+        driver.stepUntil("the middle of the collapse", [] { return burstDistance <= -15; });
         midCollapse = burstDistance;
         break;
     default:
@@ -228,8 +208,7 @@ void phaseCost(benchmark::State& state, int phase) {
     const std::vector<GlCall> calls = recordCalls(drawFrame);
     glFinish();
     const bool same = replayDrawsTheFrame(calls);
-    std::vector<double> idle, frame, bare, swap, clear, ratio;
-    std::vector<double> idleCpu, frameCpu, bareCpu, ratioCpu;
+    std::vector<double> idle, frame, bare, swap, clear, ratio, idleCpu, frameCpu, ratioCpu;
     int n = 0;
     for (auto _ : state) {
         restore(phase);
@@ -265,7 +244,6 @@ void phaseCost(benchmark::State& state, int phase) {
         bare.push_back(b);
         ratio.push_back(f / b);
         frameCpu.push_back(fp);
-        bareCpu.push_back(bp);
         ratioCpu.push_back(fp / bp);
         // The back buffer holds the frame (the replay draws the same pixels): show it.
         swap.push_back(timed([] {
@@ -283,17 +261,12 @@ void phaseCost(benchmark::State& state, int phase) {
     setFigure(state, "clear_ms", median(clear));
     setFigure(state, "swap_ms", s);
     setFigure(state, "frame_per_bare", median(ratio));
-    setFigure(state, "frame_cpu_ms", median(frameCpu));
-    setFigure(state, "bare_cpu_ms", median(bareCpu));
     setFigure(state, "frame_per_bare_cpu", median(ratioCpu));
     setFigure(state, "idle_share_pct", 100.0 * i / (i + f));
     const double ic = median(idleCpu);
-    setFigure(state, "idle_cpu_ms", ic);
     setFigure(state, "idle_share_cpu_pct", 100.0 * ic / (ic + median(frameCpu)));
     // One idle step and one shown frame: how fast the piece animates.
     setFigure(state, "steps_per_s", 1000.0 / (i + f + s));
-    setFigure(state, "gl_calls", static_cast<double>(calls.size()));
-    setFigure(state, "list_calls", static_cast<double>(listCalls(calls)));
     setFigure(state, "replay_same", same ? 1.0 : 0.0);
 }
 
@@ -364,11 +337,9 @@ void captureCost(benchmark::State& state) {
     Snapshot snapshot(imageName, captureScale);
     bareCapture(side, "bare.png");
     const bool sameBytes = fileBytes("bare.png") == fileBytes("tarvikImages/" + imageName);
-    std::vector<double> whole, wholeSync, shown, save, saveSync, gallery, gallerySync, redraw;
-    std::vector<double> bare, ratio, ratioWithoutRedraw, readFloat, convert, write, writeSync;
-    std::vector<double> readBytes, ratioCpu;
+    std::vector<double> whole, shown, save, saveSync, gallery, gallerySync, redraw, bare, ratio;
+    std::vector<double> ratioWithoutRedraw, readFloat, convert, write, readBytes, ratioCpu;
     for (auto _ : state) {
-        double sync = syncSeconds();
         const double s = timed([] {
             onDisplay();
             glFinish();
@@ -376,8 +347,7 @@ void captureCost(benchmark::State& state) {
         const double w = timed([] { Snapshot(imageName, captureScale); });
         shown.push_back(s);
         whole.push_back(s + w);
-        wholeSync.push_back((syncSeconds() - sync) * 1000.0);
-        sync = syncSeconds();
+        double sync = syncSeconds();
         double f = 0.0;
         const double fc =
             processorTime([&f, &snapshot] { f = timed([&snapshot] { snapshot.saveFrame(); }); });
@@ -408,7 +378,6 @@ void captureCost(benchmark::State& state) {
         const double wr = timed([side, &bytes] { writeGreyPng("written.png", bytes, side); });
         const double ws = (syncSeconds() - sync) * 1000.0;
         write.push_back(wr - ws);
-        writeSync.push_back(ws);
         readBytes.push_back(timed([side, &bytes] {
             bytes.assign(static_cast<std::size_t>(side) * side, 0);
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -422,7 +391,6 @@ void captureCost(benchmark::State& state) {
         state.SetIterationTime((s + w) / 1000.0);
     }
     setFigure(state, "whole_ms", median(whole));
-    setFigure(state, "whole_sync_ms", median(wholeSync));
     setFigure(state, "shown_ms", median(shown));
     setFigure(state, "save_ms", median(save));
     setFigure(state, "save_sync_ms", median(saveSync));
@@ -433,7 +401,6 @@ void captureCost(benchmark::State& state) {
     setFigure(state, "read_float_ms", median(readFloat));
     setFigure(state, "convert_ms", median(convert));
     setFigure(state, "write_ms", median(write));
-    setFigure(state, "write_sync_ms", median(writeSync));
     setFigure(state, "bare_read_ms", median(readBytes));
     setFigure(state, "capture_per_bare", median(ratio));
     setFigure(state, "capture_per_bare_cpu", median(ratioCpu));
@@ -473,15 +440,13 @@ void galleryCost(benchmark::State& state) {
     fs::current_path(dir);
     // The first regeneration writes every page anew; later ones find them on disk, as every
     // capture after the first does.
-    double sync = syncSeconds();
     const double first = timed(writeGallery);
-    const double firstSync = (syncSeconds() - sync) * 1000.0;
     // The first regeneration leaves thousands of new pages for the kernel to write back; done
     // now, that write-back does not fall into the timed regenerations.
     ::sync();
     std::vector<double> again, againSync, bare;
     for (auto _ : state) {
-        sync = syncSeconds();
+        const double sync = syncSeconds();
         const double t = timed(writeGallery);
         again.push_back(t);
         againSync.push_back((syncSeconds() - sync) * 1000.0);
@@ -491,9 +456,7 @@ void galleryCost(benchmark::State& state) {
     fs::current_path(home);
     fs::remove_all(dir);
     const double m = median(again);
-    setFigure(state, "pictures", n);
     setFigure(state, "first_ms", first);
-    setFigure(state, "first_sync_ms", firstSync);
     setFigure(state, "gallery_ms", m);
     setFigure(state, "sync_ms", median(againSync));
     setFigure(state, "per_page_us", 1000.0 * m / n);

@@ -2,39 +2,19 @@
 #pragma once
 
 #include <GL/gl.h>
-#include <cstddef>
 #include <vector>
 
-// The benchmark executable is linked with the GL and GLU entry points of the frame wrapped
-// (see CMakeLists.txt), so every call the program makes passes through a recorder first.
+// The benchmark executable is linked with the entry points of glTrace.def wrapped (see
+// CMakeLists.txt), so every call the program makes to them passes through a recorder first.
 struct GlCall {
     enum Kind : unsigned char {
-        clear,
-        loadIdentity,
-        translate,
-        rotate,
-        color3,
-        color4,
-        callList,
-        material,
-        enable,
-        disable,
-        pushMatrix,
-        popMatrix,
-        viewport,
-        matrixMode,
-        ortho2D,
-        perspective,
-        begin,
-        vertex2,
-        end,
+#define TRACED(name, parameters, arguments) name,
+#include "glTrace.def"
+#undef TRACED
     };
     Kind kind;
-    GLenum a = 0;     // enum, mask or list id
-    GLenum b = 0;     // glMaterialfv's parameter name
-    float f[4] = {};  // float arguments and material values
-    double d[4] = {}; // GLU's double arguments
-    GLint i[4] = {};  // the viewport
+    double arguments[4] = {}; // every number a traced call takes is exact in a double
+    GLfloat values[4] = {};   // what a pointer argument points to
 };
 
 // The calls that draw() makes to the wrapped entry points, in order; they are carried out too.
@@ -43,9 +23,6 @@ std::vector<GlCall> recordCalls(void (*draw)());
 // Issues the recorded calls straight to GL, in order: the same lists, the same state changes
 // and transforms, without the records, loops and arithmetic that produced them.
 void replayCalls(const std::vector<GlCall>& calls);
-
-// How many of the calls are glCallList.
-std::size_t listCalls(const std::vector<GlCall>& calls);
 
 // Seconds spent in fsync and fdatasync since the process began: the wrapped system calls time
 // themselves.

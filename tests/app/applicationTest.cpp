@@ -1,6 +1,6 @@
 // applicationTest.cpp -- the GL state that start-up leaves for the lit placements
 #include "app/application.h"
-#include "support/glWindow.h"
+#include "harness/glWindow.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 #include "app/input.h"
 #include "app/application.h"
 #include "assembly/dealing.h"
+#include "harness/tempDir.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
+#include "support/sceneTest.h"
 
 #include <GL/glut.h>
 #include <cmath>
@@ -32,12 +32,11 @@ void leftPress(int x = 640, int y = 512) { onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 
 void leftRelease(int x = 640, int y = 512) { onMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y); }
 void rightPress() { onMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 640, 512); }
 
-class Input : public ::testing::Test {
+class Input : public SceneTest<5> {
   protected:
     void SetUp() override {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
-        useGlWindow();
-        freshScene(5);
+        SceneTest::SetUp();
     }
 };
 
@@ -236,10 +235,7 @@ TEST_F(Input, AfterTheImageIsSavedALeftPressAtFullBurstDoesNothing) {
 }
 
 TEST_F(Input, ARightPressInRestCollapses) {
-    placed.assign(placedPoolSize, Strip{});
-    for (int p = 0; p < placedPoolSize; ++p) {
-        placed[p].end = placementCell(p);
-    }
+    dealPlacements();
     elementCount = 64;
     Phase = 6;
     rightPress();

@@ -1,8 +1,53 @@
-// screenAndSwapTest.cpp -- screen values for the game modes, and the choice of swap control
+// screenAndSwapTest.cpp -- the choice of game mode, screen values for the modes, and the choice
+// of swap control
 #include "app/application.h"
+#include "app/startup.h"
 #include "app/swapControl.h"
 
+#include <GL/glut.h>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The display's modes, and the mode strings the program set, in order.
+std::set<std::string> offered;
+std::vector<std::string> tried;
+
+} // namespace
+
+// The two GLUT calls of the choice, wrapped at link time (CMakeLists.txt).
+extern "C" void __wrap_glutGameModeString(const char* mode) { tried.emplace_back(mode); }
+extern "C" int __wrap_glutGameModeGet(GLenum query) {
+    return query == GLUT_GAME_MODE_POSSIBLE && !tried.empty() && offered.count(tried.back()) != 0;
+}
+
+TEST(GameMode, TheFirstPossibleOf1280_1152_1024_800WinsAndNoLaterOneIsTried) {
+    const std::string big = "1280x1024:32", large = "1152x864:32", medium = "1024x768:32",
+                      small = "800x600:32";
+    const struct {
+        std::set<std::string> modes;
+        const char* chosen;
+        std::vector<std::string> tried;
+    } cases[] = {
+        {{large, small}, "1152x864:32", {big, large}},
+        {{large, medium}, "1152x864:32", {big, large}},
+        {{medium, small}, "1024x768:32", {big, large, medium}},
+        {{big, medium, small}, "1280x1024:32", {big}},
+        {{large, medium, small}, "1152x864:32", {big, large}},
+        {{}, nullptr, {big, large, medium, small}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen == nullptr ? "none" : c.chosen);
+        offered = c.modes;
+        tried.clear();
+        const char* chosen = chooseGameMode();
+        EXPECT_STREQ(chosen, c.chosen);
+        EXPECT_EQ(tried, c.tried);
+    }
+}
 
 TEST(ScreenValues, HalvesTruncateAndTheCaptureScaleFollowsTheHeight) {
     const struct {

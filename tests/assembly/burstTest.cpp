@@ -5,8 +5,8 @@
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/points.h"
+#include "support/sceneTest.h"
 
 #include <GL/gl.h>
 #include <cmath>
@@ -14,41 +14,24 @@
 
 namespace {
 
-class Burst : public ::testing::Test {
+class Burst : public SceneTest<31> {
   protected:
     void SetUp() override {
-        useGlWindow();
-        freshScene(31);
-        placed.assign(placedPoolSize, Strip{});
-        for (int p = 0; p < placedPoolSize; ++p) {
-            placed[p].end = placed[p].pos = placementCell(p);
-            placed[p].source = (p * 5) % 16;
-        }
-        placedCount = placedPoolSize;
+        SceneTest::SetUp();
+        dealPlacements(5);
     }
 };
 
-// Element lists that report their slot and draw one point at their origin.
 void compileElementMarkers() {
     for (int i = 0; i < elementPoolSize; ++i) {
-        beginSlotList(elementSlot(i));
-        glPassThrough(static_cast<float>(elementSlot(i)));
-        glBegin(GL_POINTS);
-        glVertex3f(0.0f, 0.0f, 0.0f);
-        glEnd();
-        endSlotList();
+        compileMarker(elementSlot(i));
     }
 }
 
 // Feedback of one placement list under an orthographic view where window x and y are scene x
 // and y plus 500.
 std::vector<FeedbackItem> drawPlacementList(int p) {
-    glViewport(0, 0, 1000, 1000);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-500, 500, -500, 500, -1000, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatView(1000, 1000, -500, 500, -500, 500, -1000, 1000);
     return captureFeedback([p] { callSlot(placementSlot(p)); });
 }
 
@@ -95,21 +78,17 @@ TEST_F(Burst, ElementsMoveAlongTheSumOfTheVectorsBeforeThem) {
     burstLayout(300);
     const int s = placed[7].source;
     const auto items = drawPlacementList(7);
-    std::vector<std::pair<int, FeedbackVertex>> points;
-    for (std::size_t i = 0; i + 1 < items.size(); ++i) {
-        if (items[i].kind == FeedbackItem::passThrough) {
-            points.emplace_back(static_cast<int>(items[i].marker), items[i + 1].vertices.at(0));
-        }
-    }
-    ASSERT_EQ(points.size(), 4u);
+    const std::vector<int> markers = markersIn(items);
+    ASSERT_EQ(markers.size(), 4u);
     double sumX = 0, sumY = 0;
     for (int j = 0; j < 4; ++j) {
         SCOPED_TRACE("element " + std::to_string(j));
         sumX += v[j].x;
         sumY += v[j].y;
-        EXPECT_EQ(points[j].first, elementSlot(4 * s + j)) << "the strip's own element lists";
-        EXPECT_NEAR(points[j].second.x - 500.0, 0.35 * j + 30.0 * sumX, 1e-3);
-        EXPECT_NEAR(points[j].second.y - 500.0, 30.0 * sumY, 1e-3);
+        EXPECT_EQ(markers[j], elementSlot(4 * s + j)) << "the strip's own element lists";
+        const FeedbackVertex point = pointAfter(items, markers[j]);
+        EXPECT_NEAR(point.x - 500.0, 0.35 * j + 30.0 * sumX, 1e-3);
+        EXPECT_NEAR(point.y - 500.0, 30.0 * sumY, 1e-3);
     }
 }
 

@@ -1,25 +1,22 @@
 // dealingTest.cpp -- strips, the deal timer, the placements' flights and the glyph records
 #include "assembly/dealing.h"
 #include "assembly/elements.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/points.h"
+#include "support/sceneTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Dealing : public ::testing::Test {
+class Dealing : public SceneTest<21> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(21);
-    }
     // Gathering done with these kinds, and the phase-2 step taken.
     void stripsBuilt(int (*kindOf)(int)) {
         for (int i = 0; i < elementPoolSize; ++i) {
@@ -70,23 +67,17 @@ TEST_F(Dealing, AStripPacksItsFourKindsFirstElementHighAndListsThemSideBySide) {
     // Strip 1's list shows its elements 0.35 apart along x from its origin: with each element
     // a point at its own origin and x from -0.5 to 1.5 across 1280 pixels, at 320 + 224 j.
     for (int i = 4; i < 8; ++i) {
-        beginSlotList(elementSlot(i));
-        glBegin(GL_POINTS);
-        glVertex3f(0.0f, 0.0f, 0.0f);
-        glEnd();
-        endSlotList();
+        compileMarker(elementSlot(i));
     }
     buildStrips();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-0.5, 1.5, -1.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatView(1280, 1024, -0.5, 1.5, -1.0, 1.0);
     const auto items = captureFeedback([] { callSlot(stripSlot(1)); });
-    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(markersIn(items), (std::vector<int>{104, 105, 106, 107}));
+    const auto points = itemsOfKind(items, FeedbackItem::point);
+    ASSERT_EQ(points.size(), 4u);
     for (int j = 0; j < 4; ++j) {
-        EXPECT_NEAR(items[j].vertices[0].x, 320.0f + 224.0f * j, 0.01f) << j;
-        EXPECT_NEAR(items[j].vertices[0].y, 512.0f, 0.01f) << j;
+        EXPECT_NEAR(points[j].vertices[0].x, 320.0f + 224.0f * j, 0.01f) << j;
+        EXPECT_NEAR(points[j].vertices[0].y, 512.0f, 0.01f) << j;
     }
 }
 
@@ -192,6 +183,7 @@ TEST_F(Dealing, GlyphsAreReadFromTheRowsOfPlacements) {
     dealAll();
     Phase = 4;
     onIdle();
+    EXPECT_EQ(Phase, 5) << "in one step";
     ASSERT_EQ(glyphs.size(), 12u);
     for (int g = 0; g < glyphPoolSize; ++g) {
         EXPECT_EQ(glyphs[g].gridX, placed[4 * g].codeA * 4 + placed[4 * g].codeB);

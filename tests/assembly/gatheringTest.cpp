@@ -7,30 +7,20 @@
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
+#include "support/sceneTest.h"
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Gathering : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(9);
-    }
-};
+using Gathering = SceneTest<9>;
 
 // Lines and polygons that element i's list draws, seen from the camera at the element's slot.
 // The lines must be opaque white whatever colour the caller left current.
 std::pair<int, int> linesAndPolygons(int i) {
     glDisable(GL_CULL_FACE);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-0.5, 0.5, -0.5, 0.5, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatView(1280, 1024, -0.5, 0.5, -0.5, 0.5);
     glColor4f(0.2f, 0.4f, 0.6f, 0.5f);
     const auto items = captureFeedback([i] { callSlot(elementSlot(i)); });
     glEnable(GL_CULL_FACE);

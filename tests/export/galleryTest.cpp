@@ -2,7 +2,7 @@
 #include "export/gallery.h"
 #include "export/wholeFile.h"
 #include "faults.h"
-#include "support/tempDir.h"
+#include "harness/tempDir.h"
 
 #include <algorithm>
 #include <cctype>

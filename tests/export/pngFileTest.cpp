@@ -1,8 +1,8 @@
 // pngFileTest.cpp -- capture arithmetic, and the PNG file written whole or not at all
 #include "export/pngFile.h"
 #include "faults.h"
+#include "harness/tempDir.h"
 #include "pngReader.h"
-#include "support/tempDir.h"
 
 #include <cmath>
 #include <cstdint>

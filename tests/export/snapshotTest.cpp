@@ -4,11 +4,11 @@
 #include "export/gallery.h"
 #include "export/pngFile.h"
 #include "faults.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "pngReader.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/gl.h>
 #include <cstdint>

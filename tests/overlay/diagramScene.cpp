@@ -1,11 +1,11 @@
 // diagramScene.cpp -- a phase-5 scene for the overlay tests, and probes of the lists it compiles
 #include "diagramScene.h"
 
+#include "harness/glWindow.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 #include <algorithm>
 
 void setUpDiagram(unsigned seed) {
@@ -24,45 +24,22 @@ void setUpDiagram(unsigned seed) {
 }
 
 void overlayView(int side) {
-    glViewport(0, 0, side, side);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0.0, side, 0.0, side);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    flatView(side, side, 0.0, side, 0.0, side);
     // As in the overlay passes: the figures wind clockwise and would be culled.
     glDisable(GL_CULL_FACE);
 }
 
-void compileMarker(int slot) {
-    beginSlotList(slot);
-    glPassThrough(static_cast<GLfloat>(slot));
-    glBegin(GL_POINTS);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glEnd();
-    endSlotList();
+void markElementsAndStrips() {
+    for (int i = 0; i < elementPoolSize; ++i) {
+        compileMarker(elementSlot(i));
+    }
+    for (int s = 0; s < stripPoolSize; ++s) {
+        compileMarker(stripSlot(s));
+    }
 }
 
 std::vector<FeedbackItem> slotFeedback(int slot) {
     return captureFeedback([slot] { callSlot(slot); }, 200000);
-}
-
-std::vector<int> markersIn(const std::vector<FeedbackItem>& items) {
-    std::vector<int> markers;
-    for (const FeedbackItem& item : items) {
-        if (item.kind == FeedbackItem::passThrough) {
-            markers.push_back(static_cast<int>(item.marker));
-        }
-    }
-    return markers;
-}
-
-std::vector<FeedbackItem> itemsOfKind(const std::vector<FeedbackItem>& items,
-                                      FeedbackItem::Kind kind) {
-    std::vector<FeedbackItem> chosen;
-    std::copy_if(items.begin(), items.end(), std::back_inserter(chosen),
-                 [kind](const FeedbackItem& item) { return item.kind == kind; });
-    return chosen;
 }
 
 Box boundsOf(const std::vector<FeedbackItem>& items) {

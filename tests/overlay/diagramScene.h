@@ -15,19 +15,11 @@ void setUpDiagram(unsigned seed = 1);
 // as in the frame's overlay passes, no culling.
 void overlayView(int side = 1000);
 
-// Compiles the slot as glPassThrough(slot) and a point at the origin that carries the current
-// colour into feedback.
-void compileMarker(int slot);
+// Marker lists for every element and strip slot, so that spun placements show their parts.
+void markElementsAndStrips();
 
 // Feedback of one slot's list drawn under the current view.
 std::vector<FeedbackItem> slotFeedback(int slot);
-
-// The pass-through markers in order.
-std::vector<int> markersIn(const std::vector<FeedbackItem>& items);
-
-// The items of one kind, in order.
-std::vector<FeedbackItem> itemsOfKind(const std::vector<FeedbackItem>& items,
-                                      FeedbackItem::Kind kind);
 
 struct Box {
     float minX, minY, maxX, maxY;

@@ -87,7 +87,7 @@ TEST(OverlayGeometry, EllipseEmits628VerticesClockwiseFromTheTop) {
     const Glyph g = glyphAt(0, 0, 3, 3, 3);
     std::vector<OverlayPoint> points;
     forEachEllipseVertex(g, [&](OverlayPoint p) { points.push_back(p); });
-    ASSERT_EQ(points.size(), static_cast<std::size_t>(ellipseVertexCount));
+    ASSERT_EQ(points.size(), 628u);
     const float cx = 19.0f + 140.0f;
     const float cy = 19.0f + 140.0f;
     EXPECT_EQ(points[0].x, cx);

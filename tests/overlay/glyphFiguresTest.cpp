@@ -3,6 +3,7 @@
 #include "diagramScene.h"
 
 #include "overlay/crossHair.h"
+#include "overlay/geometry.h"
 #include "overlay/glyphFigures.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
@@ -83,31 +84,21 @@ TEST(OverlayFrame, OpaqueBlackSquareUnderAFadingBorder) {
     EXPECT_NEAR(border[0].vertices[0].a, 0.6, 1e-5);
 }
 
-TEST(ArmFigures, FirstArmStopsAt300AndTheBoxIs345Wide) {
+TEST(ArmFigures, ALineAcrossThenABoxUpBothGrowingWithTheFraction) {
     setUpDiagram();
     overlayView(1000);
-    glyphs[0] = {0, 0, 3, 1, 8, 8}; // from (149, 149); full lengths 350 across, 70 up
-    runSubStep([] { armXStep(0); },
-               [](double t) {
-                   const auto lines = itemsOfKind(slotFeedback(armSlot), FeedbackItem::line);
-                   ASSERT_EQ(lines.size(), 1u);
-                   EXPECT_NEAR(lines[0].vertices[0].x, 149, tolerance);
-                   EXPECT_NEAR(lines[0].vertices[1].x, std::min(149 + 350 * t, 300.0), tolerance)
-                       << "t " << t;
-                   EXPECT_NEAR(lines[0].vertices[1].y, 149, tolerance);
-               });
-    EXPECT_EQ(stepCount, 26);
-    runSubStep([] { armYStep(0); },
-               [](double t) {
-                   const auto lines = itemsOfKind(slotFeedback(armSlot), FeedbackItem::line);
-                   ASSERT_EQ(lines.size(), 4u) << "the box replaces the line";
-                   expectBox(boundsOf(lines), 149, 149, 149 + 345, 149 + 70 * t);
-               });
-    // Near the top the box's height is stopped at 300 as well.
-    glyphs[0] = {0, 0, 0, 3, 8, 15};
-    stepCount = 25;
-    armYStep(0);
-    expectBox(boundsOf(slotFeedback(armSlot)), 149, 268, 149 + 30, 300);
+    glyphs[0] = {0, 0, 1, 1, 8, 8}; // from (149, 149); full lengths 70 across and up
+    stepCount = 10;                 // t = 0.4
+    armXStep(0);
+    const auto line = itemsOfKind(slotFeedback(armSlot), FeedbackItem::line);
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_NEAR(line[0].vertices[0].x, 149, tolerance);
+    EXPECT_NEAR(line[0].vertices[1].x, 149 + 70 * 0.4, tolerance);
+    EXPECT_NEAR(line[0].vertices[1].y, 149, tolerance);
+    armYStep(0); // counter 11: t = 0.44
+    const auto box = itemsOfKind(slotFeedback(armSlot), FeedbackItem::line);
+    ASSERT_EQ(box.size(), 4u) << "the box replaces the line";
+    expectBox(boundsOf(box), 149, 149, 149 + 65, 149 + 70 * 0.44);
 }
 
 TEST(GlyphFigure, EachShapeOutlinedAndFilled) {
@@ -145,14 +136,15 @@ TEST(GlyphFigure, EachShapeOutlinedAndFilled) {
     }
 }
 
-TEST(GlyphFigure, EllipseIs628VertexLineLoopInOutlineAndFill) {
+TEST(GlyphFigure, EllipseIsALineLoopInOutlineAndFill) {
     setUpDiagram();
     overlayView(1000);
     glyphs[5] = {3, 1, 3, 3, 0, 0}; // a circle of radius 140 from the corner (19, 19)
     stepCount = 0;
     outlineStep(5);
     const auto outline = slotFeedback(outlineSlot);
-    EXPECT_EQ(countKind(outline, FeedbackItem::line), 628);
+    // A closed loop: one line per vertex.
+    EXPECT_EQ(countKind(outline, FeedbackItem::line), ellipseVertexCount);
     expectBox(boundsOf(outline), 19, 19, 299, 299);
     ASSERT_FALSE(outline.empty());
     EXPECT_NEAR(outline[0].vertices[0].x, 159, tolerance) << "starts at the top";
@@ -161,7 +153,7 @@ TEST(GlyphFigure, EllipseIs628VertexLineLoopInOutlineAndFill) {
     stepCount = 12;
     fillStep(5);
     const auto fill = slotFeedback(glyphSlot(5));
-    EXPECT_EQ(countKind(fill, FeedbackItem::line), 628);
+    EXPECT_EQ(countKind(fill, FeedbackItem::line), ellipseVertexCount);
     EXPECT_EQ(countKind(fill, FeedbackItem::polygon), 0) << "the ellipse is never filled";
     ASSERT_FALSE(fill.empty());
     EXPECT_NEAR(fill[0].vertices[0].r, 0.5, 0.002);
@@ -184,22 +176,10 @@ TEST(GlyphFigure, FinishedGlyphLeavesPolygonModeAtLine) {
 
 TEST(SpinningPlacements, EachSubStepTurnsItsStripOrElementPair) {
     setUpDiagram();
-    // Element and strip lists as marked points at their own origins.
-    for (int i = 0; i < elementPoolSize; ++i) {
-        compileMarker(elementSlot(i));
-    }
-    for (int s = 0; s < stripPoolSize; ++s) {
-        compileMarker(stripSlot(s));
-    }
-    // Window x = 100 (x + 1), y = 100 (y + 1), depth = (1 - z) / 2.
-    glViewport(0, 0, 300, 200);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1.0, 2.0, -1.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    diagramSpeed = 1.25f; // counter 5 gives t = 0.25: a quarter turn
-    const int a = 1;
+    markElementsAndStrips();
+    flatView(300, 200, -1.0, 2.0, -1.0, 1.0); // window x = 100 (x + 1), y = 100 (y + 1)
+    diagramSpeed = 1.25f;                     // counter 5 gives t = 0.25: a quarter turn
+    constexpr int a = 1;
 
     // The point behind each marker of a placement list: offset along x, and whether turned.
     auto expectPlacement = [](int p, std::vector<std::pair<int, bool>> expected) {
@@ -229,26 +209,23 @@ TEST(SpinningPlacements, EachSubStepTurnsItsStripOrElementPair) {
         return expected;
     };
 
-    stepCount = 5;
-    crossHairSweepStep(a);
+    auto spin = [](void (*subStep)(int)) {
+        stepCount = 5;
+        subStep(a);
+    };
+    spin(crossHairSweepStep);
     expectPlacement(4 * a, {{200 + placed[4 * a].source, true}});
     sweepXDone = 1;
-    stepCount = 5;
-    crossHairSweepStep(a);
+    spin(crossHairSweepStep);
     expectPlacement(4 * a, {{200 + placed[4 * a].source, false}});
     expectPlacement(4 * a + 1, {{200 + placed[4 * a + 1].source, true}});
-    stepCount = 5;
-    armXStep(a);
-    expectPlacement(4 * a + 2, elementsOf(4 * a + 2, 0));
-    stepCount = 5;
-    armYStep(a);
-    expectPlacement(4 * a + 2, elementsOf(4 * a + 2, 2));
-    stepCount = 5;
-    outlineStep(a);
-    expectPlacement(4 * a + 3, elementsOf(4 * a + 3, 0));
-    stepCount = 5;
-    fillStep(a);
-    expectPlacement(4 * a + 3, elementsOf(4 * a + 3, 2));
+    // Each pair of sub-steps turns the elements of one placement, the first pair then the second.
+    const std::tuple<void (*)(int), int, int> pairs[] = {
+        {armXStep, 2, 0}, {armYStep, 2, 2}, {outlineStep, 3, 0}, {fillStep, 3, 2}};
+    for (const auto& [subStep, placement, firstTurned] : pairs) {
+        spin(subStep);
+        expectPlacement(4 * a + placement, elementsOf(4 * a + placement, firstTurned));
+    }
     // Other rows are left alone.
     EXPECT_EQ(listTable[placementSlot(0)], -1);
     EXPECT_EQ(listTable[placementSlot(8)], -1);

@@ -1,14 +1,14 @@
-// scheduleTest.cpp -- the phase-5 schedule: call counts, the fade-in, the cross-hair's fractions,
-// the hand-over and an infinite speed, through real lists
+// scheduleTest.cpp -- the phase-5 schedule through real lists: call counts, the cross-hair's
+// fractions, the stipple and the hand-over
 #include "diagramScene.h"
 
+#include "harness/glWindow.h"
 #include "overlay/crossHair.h"
 #include "overlay/geometry.h"
 #include "overlay/glyphFigures.h"
 #include "overlay/schedule.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
 
 #include <GL/gl.h>
 #include <cmath>
@@ -61,101 +61,48 @@ OverlayPoint crossHairAt() {
     return {points[0].vertices[0].x, points[0].vertices[0].y};
 }
 
-bool allFinite(const std::vector<FeedbackItem>& items) {
-    for (const FeedbackItem& item : items) {
-        for (const FeedbackVertex& v : item.vertices) {
-            for (float f : {v.x, v.y, v.z, v.r, v.g, v.b, v.a}) {
-                if (!std::isfinite(f)) {
-                    return false;
-                }
-            }
-        }
-    }
-    return true;
-}
-
 } // namespace
 
-TEST(Phase5Schedule, GlyphsTake196Then183CallsAtSpeedOneAnd168Then155At1point2) {
+TEST(Phase5Schedule, CallsPerGlyphAtSpeedOne1point2AndInfinity) {
     expectLengths(1.0f, 196, 183, 2209);
     expectLengths(1.2f, 168, 155, 1873);
+    // Glyph 0: 14 fade-in calls, one for each of the seven later sub-steps, one to end the
+    // glyph; later glyphs fade in with one call.
+    expectLengths(std::numeric_limits<float>::infinity(), 22, 9, 121);
 }
 
-TEST(Phase5Schedule, FrameFadesIn14CallsForGlyphZeroAndOneCallLater) {
-    setUpDiagram();
-    overlayView(300);
-    for (int k = 0; k < 14; ++k) {
-        runPhase5Schedule();
-        ASSERT_EQ(frameDone, 0) << "call " << k;
-        const auto border = itemsOfKind(slotFeedback(frameSlot), FeedbackItem::line);
-        ASSERT_EQ(border.size(), 4u);
-        EXPECT_NEAR(border[0].vertices[0].a, std::min(0.006 * k * k, 1.0), 1e-5) << "call " << k;
-        const auto centre = itemsOfKind(slotFeedback(centreCrossSlot), FeedbackItem::point);
-        ASSERT_EQ(centre.size(), 1u);
-        EXPECT_NEAR(centre[0].vertices[0].a, std::min(0.006 * k * k, 1.0), 1e-5);
-    }
-    runPhase5Schedule();
-    EXPECT_EQ(frameDone, 1) << "the 15th call ends the fade and starts the first sweep";
-    EXPECT_EQ(stepCount, 1);
-
-    runScheduleUntil([] { return currentGlyph == 1; });
-    EXPECT_EQ(stepCount, 26) << "the return's counter carries into the next glyph";
-    runPhase5Schedule();
-    EXPECT_EQ(frameDone, 0);
-    EXPECT_EQ(stepCount, 100);
-    runPhase5Schedule();
-    EXPECT_EQ(frameDone, 1);
-}
-
-TEST(Phase5Schedule, CrossHairFollowsTheFractionOutAndBack) {
+TEST(Phase5Schedule, CrossHairSweepsAcrossThenDownAndReturnsAlongBoth) {
     setUpDiagram();
     glyphs[0].gridX = 15; // column 268: 119 units right of the centre
     glyphs[0].gridY = 0;  // row 13: 136 units down
     overlayView(300);
     runScheduleUntil([] { return frameDone == 1; });
-    for (int k = 0; k < 26; ++k) {
-        if (k > 0) {
+    // Each call's fraction is the step arithmetic's; here, which way each sub-step moves.
+    const auto calls = [](int n) {
+        for (int k = 0; k < n; ++k) {
             runPhase5Schedule();
         }
+    };
+    const auto expectAt = [](double x, double y) {
         const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 149 + 119 * std::min(0.04 * k, 1.0), 1e-3) << "call " << k;
-        EXPECT_NEAR(at.y, 149, 1e-3);
-    }
-    for (int k = 0; k < 26; ++k) {
-        runPhase5Schedule();
-        const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 268, 1e-3);
-        EXPECT_NEAR(at.y, 149 - 136 * std::min(0.04 * k, 1.0), 1e-3) << "call " << k;
-    }
-    EXPECT_EQ(sweepYDone, 0);
-    runScheduleUntil([] { return fillDone == 1; });
-    for (int k = 1; k <= 25; ++k) {
-        if (k > 1) {
-            runPhase5Schedule();
-        }
-        const double t = (25 - k) * 0.04;
-        const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, 149 + 119 * t, 1e-3) << "return call " << k;
-        EXPECT_NEAR(at.y, 149 - 136 * t, 1e-3);
-    }
+        EXPECT_NEAR(at.x, x, 1e-3);
+        EXPECT_NEAR(at.y, y, 1e-3);
+    };
+    expectAt(149, 149);
+    calls(10); // the sweep across at t = 0.4
+    expectAt(149 + 119 * 0.4, 149);
+    calls(15); // its last call
+    expectAt(268, 149);
+    calls(11); // the sweep down at t = 0.4
+    expectAt(268, 149 - 136 * 0.4);
+    runScheduleUntil([] { return fillDone == 1; }); // the return's first call, t = 0.96
+    calls(12);                                      // t = 0.48
+    expectAt(149 + 119 * 0.48, 149 - 136 * 0.48);
+    calls(12); // the return's last call, at the centre
+    expectAt(149, 149);
     EXPECT_EQ(stepCount, 26);
     runPhase5Schedule();
     EXPECT_EQ(currentGlyph, 1);
-}
-
-TEST(Phase5Schedule, SpeedChangeMidSweepActsAtTheNextCallAndEndsItEarly) {
-    setUpDiagram();
-    glyphs[0].gridX = 15;
-    overlayView(300);
-    runScheduleUntil([] { return frameDone == 1; });
-    runScheduleUntil([] { return stepCount == 10; }); // the call with t = 0.36 is the last at 1.0
-    diagramSpeed = 2.0f;
-    runPhase5Schedule();
-    EXPECT_NEAR(crossHairAt().x, 149 + 119 * 0.8, 1e-3);
-    runScheduleUntil([] { return stepCount == 26; });
-    EXPECT_EQ(crossHairAt().x, 268.0f);
-    runPhase5Schedule();
-    EXPECT_EQ(sweepXDone, 1) << "14 sweep calls in all instead of 26";
 }
 
 TEST(Phase5Schedule, StippledListsSwitchStippleOffAtTheirEndAndOutlineDashesTighten) {
@@ -174,15 +121,13 @@ TEST(Phase5Schedule, StippledListsSwitchStippleOffAtTheirEndAndOutlineDashesTigh
     const std::vector<int> crossHairDashes{GL_FALSE, 0xAAAA, 2};
     frameFadeStep();
     EXPECT_EQ(stippleAfter(centreCrossSlot), crossHairDashes);
-    stepCount = 0;
-    crossHairSweepStep(0);
-    EXPECT_EQ(stippleAfter(crossHairSlot), crossHairDashes);
-    stepCount = 0;
-    armXStep(0);
-    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "first arm";
-    stepCount = 0;
-    armYStep(0);
-    EXPECT_EQ(stippleAfter(armSlot), crossHairDashes) << "second arm";
+    const std::pair<void (*)(int), int> dashed[] = {
+        {crossHairSweepStep, crossHairSlot}, {armXStep, armSlot}, {armYStep, armSlot}};
+    for (const auto& [subStep, slot] : dashed) {
+        stepCount = 0;
+        subStep(0);
+        EXPECT_EQ(stippleAfter(slot), crossHairDashes) << "slot " << slot;
+    }
     // The outline's factor is 52 / (stepCount + 1) before each call, by hand.
     stepCount = 0;
     std::vector<int> repeats;
@@ -221,59 +166,4 @@ TEST(Phase5Schedule, HandOverAfterGlyph11CompilesTheUnionOfAllTwelveInOrder) {
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
-}
-
-TEST(Phase5Schedule, InfiniteSpeedEndsEachSubStepAtOnceAndLeavesNoNaN) {
-    setUpDiagram();
-    // Points for the element and strip lists, so that the spun placements have vertices too.
-    for (int i = 0; i < elementPoolSize; ++i) {
-        compileMarker(elementSlot(i));
-    }
-    for (int s = 0; s < stripPoolSize; ++s) {
-        compileMarker(stripSlot(s));
-    }
-    glyphs[4] = {3, 2, 3, 3, 0, 15};
-    glyphs[7] = {1, 1, 2, 0, 15, 2};
-    diagramSpeed = std::numeric_limits<float>::infinity();
-    overlayView(300);
-    std::vector<int> lengths;
-    int calls = 0;
-    int glyph = 0;
-    bool finite = true;
-    while (Phase == 5 && calls < 100) {
-        runPhase5Schedule();
-        ++calls;
-        for (int slot : {frameSlot, centreCrossSlot, crossHairSlot, armSlot, outlineSlot,
-                         glyphSlot(glyph), placementSlot(4 * glyph), placementSlot(4 * glyph + 1),
-                         placementSlot(4 * glyph + 2), placementSlot(4 * glyph + 3)}) {
-            const std::vector<FeedbackItem> items = slotFeedback(slot);
-            if (!allFinite(items)) {
-                ADD_FAILURE() << "non-finite feedback from slot " << slot << " at call " << calls;
-                finite = false;
-            }
-        }
-        if (currentGlyph != glyph || Phase != 5) {
-            lengths.push_back(calls);
-            calls = 0;
-            glyph = currentGlyph;
-        }
-        if (!finite) {
-            break;
-        }
-    }
-    // Glyph 0: 14 fade-in calls, one call for each of the seven later sub-steps, one to end
-    // the glyph; later glyphs fade in with one call.
-    ASSERT_EQ(lengths.size(), 12u);
-    EXPECT_EQ(lengths[0], 22);
-    EXPECT_EQ(lengths[1], 9);
-    EXPECT_EQ(lengths[11], 9);
-    EXPECT_EQ(Phase, 6);
-    // The return ended at the centre, and the kept glyph lists are opaque.
-    const OverlayPoint at = crossHairAt();
-    EXPECT_EQ(at.x, 149.0f);
-    EXPECT_EQ(at.y, 149.0f);
-    const auto fill = slotFeedback(glyphSlot(4));
-    ASSERT_FALSE(fill.empty());
-    EXPECT_EQ(fill[0].vertices[0].a, 1.0f);
-    EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
 }

@@ -1,5 +1,6 @@
 // stepFractionTest.cpp -- fractions, alphas and stipple repeats of the diagram sub-steps, no GL
 #include "overlay/stepFraction.h"
+#include "scene/sceneStore.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -55,20 +56,16 @@ TEST(StepFraction, ReturnTakes25CallsAtSpeedOneAnd21At1point2) {
 
 TEST(StepFraction, SpeedChangeTakesEffectAtTheNextCall) {
     // Ten calls at 1.0, then doubled: the counter carries on, t jumps and ends early.
-    std::int32_t count = 10;
-    SubStepTick tick = risingStep(count, 2.0f);
-    EXPECT_NEAR(tick.t, 0.8, 1e-6);
-    tick = risingStep(tick.stepCount, 2.0f);
-    EXPECT_NEAR(tick.t, 0.88, 1e-6);
-    tick = risingStep(tick.stepCount, 2.0f);
-    EXPECT_NEAR(tick.t, 0.96, 1e-6);
-    tick = risingStep(tick.stepCount, 2.0f);
-    EXPECT_EQ(tick.t, 1.0f);
-    EXPECT_EQ(tick.stepCount, subStepEndCount);
+    stepCount = 10;
+    diagramSpeed = 2.0f;
+    EXPECT_NEAR(advanceRisingStep(), 0.8, 1e-6);
+    EXPECT_NEAR(advanceRisingStep(), 0.88, 1e-6);
+    EXPECT_NEAR(advanceRisingStep(), 0.96, 1e-6);
+    EXPECT_EQ(advanceRisingStep(), 1.0f);
+    EXPECT_EQ(stepCount, subStepEndCount);
     // Slowed back down in the return, the counter of the calls so far stays.
-    count = 12;
-    EXPECT_NEAR(returnStep(count, 1.0f).t, 0.48, 1e-6);
-    EXPECT_EQ(returnStep(count, 1.0f).stepCount, 13);
+    EXPECT_NEAR(returnStep(12, 1.0f).t, 0.48, 1e-6);
+    EXPECT_EQ(returnStep(12, 1.0f).stepCount, 13);
 }
 
 TEST(StepFraction, InfiniteSpeedEndsEverySubStepAtItsFirstCallWithoutNaN) {

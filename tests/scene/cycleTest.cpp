@@ -1,8 +1,8 @@
 // cycleTest.cpp -- whole cycles in-process: gather, deal, draw, burst, capture, collapse
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/sceneStore.h"
-#include "support/cycleDriver.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,16 +13,7 @@ namespace {
 std::string playCycle() {
     EXPECT_EQ(Phase, 1);
     EXPECT_EQ(elementCount, 0);
-    const CycleRecord cycle = CycleDriver().playCycle(std::string(elementPoolSize, 'L'));
-    EXPECT_EQ(cycle.steps[1], 101) << "the 64th arrives after 100 steps, then one more";
-    EXPECT_EQ(cycle.steps[2], 1);
-    EXPECT_EQ(cycle.steps[4], 1);
-    EXPECT_EQ(cycle.steps[5], 2209);
-    EXPECT_EQ(cycle.steps[7], 12) << "from 0 to 300, then the capture is started";
-    EXPECT_EQ(cycle.steps[8], 70);
-    EXPECT_EQ(cycle.steps[6], 11) << "burst at once, then settled back along the same vectors";
-    EXPECT_EQ(cycle.steps[9], 13);
-    return cycle.imageName;
+    return CycleDriver().playCycle(std::string(elementPoolSize, 'L'));
 }
 
 } // namespace

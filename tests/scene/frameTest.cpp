@@ -1,51 +1,19 @@
 // frameTest.cpp -- which lists each phase's frame calls, where, and the GL state it leaves
 #include "scene/frame.h"
 #include "app/application.h"
+#include "harness/glWindow.h"
+#include "overlay/crossHair.h"
+#include "overlay/glyphFigures.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 #include "support/feedback.h"
-#include "support/glWindow.h"
 #include "support/pixels.h"
+#include "support/sceneTest.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Fills every slot of the table with a list that reports its slot as a pass-through marker and
-// draws one point at the origin of whatever transform it is called under.
-void compileMarkerLists() {
-    for (int slot = 0; slot < listTableSize; ++slot) {
-        beginSlotList(slot);
-        glPassThrough(static_cast<float>(slot));
-        glBegin(GL_POINTS);
-        glVertex3f(0.0f, 0.0f, 0.0f);
-        glEnd();
-        endSlotList();
-    }
-}
-
-std::vector<int> calledSlots(const std::vector<FeedbackItem>& items) {
-    std::vector<int> slots;
-    for (const FeedbackItem& item : items) {
-        if (item.kind == FeedbackItem::passThrough) {
-            slots.push_back(static_cast<int>(item.marker));
-        }
-    }
-    return slots;
-}
-
-// The point a marker list drew right after its marker.
-FeedbackVertex pointAfter(const std::vector<FeedbackItem>& items, int slot) {
-    for (std::size_t i = 0; i + 1 < items.size(); ++i) {
-        if (items[i].kind == FeedbackItem::passThrough && items[i].marker == slot &&
-            items[i + 1].kind == FeedbackItem::point) {
-            return items[i + 1].vertices[0];
-        }
-    }
-    ADD_FAILURE() << "slot " << slot << " drew no point";
-    return {};
-}
 
 std::vector<int> range(int from, int count) {
     std::vector<int> r;
@@ -60,12 +28,8 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
     return a;
 }
 
-class Frame : public ::testing::Test {
+class Frame : public SceneTest<3> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(3);
-    }
     // A cycle far enough along that every pass has something to call.
     void populate() {
         elementCount = 64;
@@ -82,7 +46,9 @@ class Frame : public ::testing::Test {
         for (Strip& p : placed) {
             p.pos = {0.0f, 0.0f, -20.0f};
         }
-        compileMarkerLists();
+        for (int slot = 0; slot < listTableSize; ++slot) {
+            compileMarker(slot);
+        }
     }
 };
 
@@ -147,7 +113,7 @@ TEST_F(Frame, EachPhaseCallsItsPassesSlotsInOrder) {
     for (const auto& [phase, slots] : expected) {
         SCOPED_TRACE("phase " + std::to_string(phase));
         Phase = phase;
-        EXPECT_EQ(calledSlots(captureFeedback(drawFrame)), slots);
+        EXPECT_EQ(markersIn(captureFeedback(drawFrame)), slots);
     }
 }
 
@@ -155,7 +121,7 @@ TEST_F(Frame, TheDrawingOverlayFollowsTheScheduleFlags) {
     populate();
     Phase = 5;
     auto overlaySlots = [] {
-        std::vector<int> slots = calledSlots(captureFeedback(drawFrame));
+        std::vector<int> slots = markersIn(captureFeedback(drawFrame));
         return std::vector<int>(slots.begin() + placedPoolSize, slots.end());
     };
     EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 301})) << "no finished glyph at glyph 0";
@@ -189,18 +155,30 @@ TEST_F(Frame, ArmsFadeOverTheReturnSweepAndStripsByThirds) {
     EXPECT_NEAR(pointAfter(items, stripSlot(3)).a, 0.99999f, 1e-6f);
 }
 
+TEST_F(Frame, TheDrawingOverlaySitsAt500By350WithAFinishedGlyphInItsGreyOverBlack) {
+    glyphs.assign(glyphPoolSize, Glyph{});
+    glyphs[0] = {0, 1, 1, 1, 8, 8};         // a 53-unit square from (155, 155), grey 0.5
+    placed.assign(placedPoolSize, Strip{}); // for the sub-steps to spin; none is drawn
+    Phase = 5;
+    stepCount = 13; // the fade's last call: opaque
+    frameFadeStep();
+    stepCount = 25; // the fill's last call: opaque
+    fillStep(0);
+    currentGlyph = 1;
+    drawFrame();
+    const Rgb inside = readPixel(500 + 180, 350 + 180);
+    EXPECT_NEAR(inside.r, 0.5, pixelTolerance) << "Expected grey 0.5 at (680, 530)";
+    EXPECT_NEAR(inside.b, 0.5, pixelTolerance);
+    const Rgb outside = readPixel(500 + 100, 350 + 250);
+    EXPECT_NEAR(outside.r, 0.0, pixelTolerance) << "Expected black at (600, 600)";
+}
+
 TEST_F(Frame, ElementsSitOnTheirPathPointAndFadeInByAge) {
     populate();
     Phase = 1;
     elements[0].age = 10;
     elements[0].path[10] = {0.0f, 0.0f, -10.0f};
-    // A point one unit off the origin along x, to see the turns.
-    beginSlotList(elementSlot(0));
-    glPassThrough(static_cast<float>(elementSlot(0)));
-    glBegin(GL_POINTS);
-    glVertex3f(1.0f, 0.0f, 0.0f);
-    glEnd();
-    endSlotList();
+    compileMarker(elementSlot(0), 1.0f); // one unit off the origin along x, to see the turns
     const auto items = captureFeedback(drawFrame);
     const FeedbackVertex v = pointAfter(items, elementSlot(0));
     // 72 degrees about y, then about x: (cos 72, sin^2 72, -10 - sin 72 cos 72) in the eye =
@@ -258,12 +236,7 @@ TEST_F(Frame, TheBurstOverlayGrowsAndShrinksWithTheDistance) {
     populate();
     Phase = 9;
     // A point at the overlay's (150, 150) lands in the middle of the overlay square.
-    beginSlotList(frameSlot);
-    glPassThrough(static_cast<float>(frameSlot));
-    glBegin(GL_POINTS);
-    glVertex2f(150.0f, 150.0f);
-    glEnd();
-    endSlotList();
+    compileMarker(frameSlot, 150.0f, 150.0f);
     const struct {
         int width, height, distance;
         float x, y; // expected window position of the middle
@@ -313,12 +286,7 @@ TEST_F(Frame, TheScanLineCrossesTheCaptureSquareAtTheCountdown) {
     captureCountdown = 450;
     glDisable(GL_DEPTH_TEST);
     glColor3f(0.3f, 0.3f, 0.3f); // the line sets its own white
-    std::vector<FeedbackItem> lines;
-    for (const FeedbackItem& item : captureFeedback(drawFrame)) {
-        if (item.kind == FeedbackItem::line) {
-            lines.push_back(item);
-        }
-    }
+    const auto lines = itemsOfKind(captureFeedback(drawFrame), FeedbackItem::line);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NEAR(lines[0].vertices[0].x, 200.0f, 0.01f);
     EXPECT_NEAR(lines[0].vertices[1].x, 1100.0f, 0.01f);

@@ -1,11 +1,11 @@
 // phaseSequencerTest.cpp -- the idle steps' phase transitions, the pause and the countdown
 #include "scene/phaseSequencer.h"
 #include "assembly/dealing.h"
+#include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/generator.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
+#include "support/sceneTest.h"
 
 #include <GL/freeglut.h>
 #include <filesystem>
@@ -16,22 +16,12 @@ namespace {
 int framesDrawn = 0;
 void countFrame() { ++framesDrawn; }
 
-class PhaseSequencer : public ::testing::Test {
+class PhaseSequencer : public SceneTest<11> {
   protected:
-    void SetUp() override {
-        useGlWindow();
-        freshScene(11);
-    }
     // Placements at their cells, as dealing leaves them.
     void dealt() {
         elementCount = 64;
-        placed.assign(placedPoolSize, Strip{});
-        for (int p = 0; p < placedPoolSize; ++p) {
-            placed[p].end = placed[p].pos = placementCell(p);
-            placed[p].source = p % 16;
-            placed[p].age = 100;
-        }
-        placedCount = 48;
+        dealPlacements();
         glyphs.assign(glyphPoolSize, Glyph{});
     }
 };
@@ -83,14 +73,9 @@ TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
         countdown.push_back(captureCountdown);
     }
     ASSERT_EQ(countdown.size(), 70u);
-    EXPECT_EQ(countdown[0], 855);
-    EXPECT_EQ(countdown[1], 813);
-    EXPECT_EQ(countdown[2], 773);
-    EXPECT_EQ(countdown[3], 735);
-    EXPECT_EQ(countdown[4], 699);
-    EXPECT_EQ(countdown[67], 4);
-    EXPECT_EQ(countdown[68], 2);
-    EXPECT_EQ(countdown[69], 0);
+    EXPECT_EQ(std::vector<int>(countdown.begin(), countdown.begin() + 5),
+              (std::vector<int>{855, 813, 773, 735, 699}));
+    EXPECT_EQ(std::vector<int>(countdown.end() - 3, countdown.end()), (std::vector<int>{4, 2, 0}));
     EXPECT_EQ(Phase, 7);
     EXPECT_EQ(imageSaved, 1);
     EXPECT_EQ(captureArmed, 0);
@@ -150,15 +135,6 @@ TEST_F(PhaseSequencer, StripBuildingIsOneStepThatReseedsWithZero) {
         EXPECT_NE(listTable[stripSlot(s)], -1);
         EXPECT_EQ(strips[s].remaining, 3);
     }
-}
-
-TEST_F(PhaseSequencer, GlyphDerivationIsOneStep) {
-    dealt();
-    glyphs.clear();
-    Phase = 4;
-    onIdle();
-    EXPECT_EQ(Phase, 5);
-    EXPECT_EQ(glyphs.size(), 12u);
 }
 
 TEST_F(PhaseSequencer, RestAtZeroStaysStillAndFromOneSettlesInOneStep) {

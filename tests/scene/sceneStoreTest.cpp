@@ -1,8 +1,8 @@
 // sceneStoreTest.cpp -- what resetScene lays out and switches, and what restartScene releases
 #include "scene/sceneStore.h"
+#include "harness/glWindow.h"
 #include "scene/generator.h"
 #include "scene/listTable.h"
-#include "support/glWindow.h"
 #include "support/points.h"
 
 #include <GL/gl.h>
@@ -19,25 +19,18 @@ class SceneStore : public ::testing::Test {
 
 TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
     freshScene(7);
-    {
-        SCOPED_TRACE("element 0");
-        expectPoint(elements[0].end, 5.0f, 0.0f, -20.0f);
-    }
-    {
-        SCOPED_TRACE("element 4 starts the second group");
-        expectPoint(elements[4].end, 6.75f, 0.0f, -20.0f);
-    }
-    {
-        SCOPED_TRACE("element 15");
-        expectPoint(elements[15].end, 11.3f, 0.0f, -20.0f);
-    }
-    {
-        SCOPED_TRACE("element 16 starts the second row");
-        expectPoint(elements[16].end, 5.0f, -0.8f, -20.0f);
-    }
-    {
-        SCOPED_TRACE("element 63");
-        expectPoint(elements[63].end, 11.3f, -2.4f, -20.0f);
+    // 0 and 15 end a row's first and last groups, 4 starts its second group, 16 the second row.
+    const struct {
+        int element;
+        float x, y;
+    } ends[] = {{0, 5.0f, 0.0f},
+                {4, 6.75f, 0.0f},
+                {15, 11.3f, 0.0f},
+                {16, 5.0f, -0.8f},
+                {63, 11.3f, -2.4f}};
+    for (const auto& e : ends) {
+        SCOPED_TRACE("element " + std::to_string(e.element));
+        expectPoint(elements[e.element].end, e.x, e.y, -20.0f);
     }
     for (const Element& e : elements) {
         expectPoint(e.start, 0, 0, 0);

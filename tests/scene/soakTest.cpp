@@ -5,11 +5,11 @@
 #include "app/application.h"
 #include "app/input.h"
 #include "assembly/dealing.h"
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
+#include "harness/tempDir.h"
 #include "scene/frame.h"
 #include "scene/sceneStore.h"
-#include "support/cycleDriver.h"
-#include "support/glWindow.h"
-#include "support/tempDir.h"
 
 #include <GL/glut.h>
 #include <algorithm>

@@ -1,7 +1,10 @@
 // feedback.cpp -- what GL's feedback mode reports for a piece of drawing
 #include "support/feedback.h"
 
+#include "scene/listTable.h"
+
 #include <GL/gl.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 std::vector<FeedbackItem> captureFeedback(const std::function<void()>& draw, int maxFloats) {
@@ -63,4 +66,52 @@ int countKind(const std::vector<FeedbackItem>& items, FeedbackItem::Kind kind) {
         n += item.kind == kind ? 1 : 0;
     }
     return n;
+}
+
+std::vector<FeedbackItem> itemsOfKind(const std::vector<FeedbackItem>& items,
+                                      FeedbackItem::Kind kind) {
+    std::vector<FeedbackItem> chosen;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(chosen),
+                 [kind](const FeedbackItem& item) { return item.kind == kind; });
+    return chosen;
+}
+
+void flatView(int width, int height, double left, double right, double bottom, double top,
+              double near, double far) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(left, right, bottom, top, near, far);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void compileMarker(int slot, float x, float y, float z) {
+    beginSlotList(slot);
+    glPassThrough(static_cast<GLfloat>(slot));
+    glBegin(GL_POINTS);
+    glVertex3f(x, y, z);
+    glEnd();
+    endSlotList();
+}
+
+std::vector<int> markersIn(const std::vector<FeedbackItem>& items) {
+    std::vector<int> markers;
+    for (const FeedbackItem& item : items) {
+        if (item.kind == FeedbackItem::passThrough) {
+            markers.push_back(static_cast<int>(item.marker));
+        }
+    }
+    return markers;
+}
+
+FeedbackVertex pointAfter(const std::vector<FeedbackItem>& items, int slot) {
+    for (std::size_t i = 0; i + 1 < items.size(); ++i) {
+        if (items[i].kind == FeedbackItem::passThrough && items[i].marker == slot &&
+            items[i + 1].kind == FeedbackItem::point) {
+            return items[i + 1].vertices[0];
+        }
+    }
+    ADD_FAILURE() << "slot " << slot << " drew no point";
+    return {};
 }

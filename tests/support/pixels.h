@@ -1,7 +1,5 @@
-// pixels.h -- probing what a frame drew, and pictures for people to look at
+// pixels.h -- probing what a frame drew
 #pragma once
-
-#include <string>
 
 struct Rgb {
     float r, g, b;
@@ -12,7 +10,3 @@ Rgb readPixel(int x, int y);
 
 // Tolerance of a probe: three steps of an 8-bit channel.
 inline constexpr float pixelTolerance = 3.0f / 255.0f;
-
-// Writes the window's back buffer (width x height from the lower left) as an RGB PNG into the
-// build tree's pictures folder and returns its path. For people to look at; never compared.
-std::string savePicture(const std::string& name, int width, int height);

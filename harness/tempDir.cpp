@@ -1,5 +1,5 @@
 // tempDir.cpp -- a private working directory for tests that write files
-#include "support/tempDir.h"
+#include "harness/tempDir.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,35 +1,51 @@
 // writePictures.cpp -- frames of one cycle and both digits, written for people to look at
 //
 // Not a test: nothing here is compared. Run it on a display, for example
-//   launcher/xrun --xvfb -- build/tests/pictures/tarvik_pictures
+//   launcher/xrun --xvfb -- build/harness/tarvik_pictures
 // and it writes gathering.png, dealt.png, overlay-mid-glyph.png, overlay-finished.png and
 // digits.png into build/pictures.
-#include "app/application.h"
 #include "app/input.h"
 #include "app/lighting.h"
 #include "assembly/dealing.h"
 #include "assembly/elements.h"
+#include "harness/cycleDriver.h"
+#include "harness/glWindow.h"
 #include "meshes/mesh.h"
 #include "scene/frame.h"
 #include "scene/phaseSequencer.h"
 #include "scene/sceneStore.h"
-#include "support/glWindow.h"
-#include "support/pixels.h"
 
 #include <GL/gl.h>
 #include <cstdio>
+#include <filesystem>
+#include <png.h>
+#include <string>
+#include <vector>
 
 namespace {
 
-void frameToPicture(const char* name) {
-    drawFrame();
-    std::printf("%s\n", savePicture(name, screenWidth, screenHeight).c_str());
+// Writes the back buffer (width x height from the lower left) as an RGB PNG into the build
+// tree's pictures folder and prints its path.
+void savePicture(const std::string& name, int width, int height) {
+    std::filesystem::create_directories(TARVIK_PICTURE_DIR);
+    const std::string path = std::string(TARVIK_PICTURE_DIR) + "/" + name;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    // A negative row stride turns GL's bottom-up rows upright.
+    png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), -width * 3, nullptr);
+    std::printf("%s\n", path.c_str());
 }
 
-template <class Until> void stepUntil(Until until) {
-    for (int step = 0; step < 10000 && !until(); ++step) {
-        onIdle();
-    }
+void frameToPicture(const char* name) {
+    drawFrame();
+    savePicture(name, screenWidth, screenHeight);
 }
 
 // Elements leave the pointer in batches, so the frame shows them at many ages along their
@@ -37,30 +53,32 @@ template <class Until> void stepUntil(Until until) {
 // glyph 4 half-way through its outline, the finished diagram.
 void oneCycle() {
     freshScene(51);
+    CycleDriver driver;
     for (int batch = 0; batch < 8; ++batch) {
         onMotion(halfWidth - 300 + batch * 60, halfHeight + 150);
         for (int k = 0; k < 8; ++k) {
             addElement((batch + k) % 2);
         }
         for (int step = 0; step < 6; ++step) {
-            onIdle();
+            driver.step();
         }
     }
     frameToPicture("gathering.png");
-    stepUntil([] { return Phase == 3; });
+    driver.stepUntil("dealing", [] { return Phase == 3; });
     // The deal timer's ticks, called between idle steps as they would fire.
     while (placedCount < placedPoolSize) {
         dealStrip(1);
-        onIdle();
-        onIdle();
+        driver.step();
+        driver.step();
     }
-    stepUntil([] { return Phase == 4; });
+    driver.stepUntil("the glyphs", [] { return Phase == 4; });
     frameToPicture("dealt.png");
     diagramSpeed = 1.2f;
-    stepUntil(
-        [] { return currentGlyph == 4 && armYDone == 1 && outlineDone == 0 && stepCount == 13; });
+    driver.stepUntil("glyph 4's outline", [] {
+        return currentGlyph == 4 && armYDone == 1 && outlineDone == 0 && stepCount == 13;
+    });
     frameToPicture("overlay-mid-glyph.png");
-    stepUntil([] { return Phase == 6; });
+    driver.stepUntil("rest", [] { return Phase == 6; });
     frameToPicture("overlay-finished.png");
 }
 
@@ -98,7 +116,7 @@ void bothDigits() {
         glPopMatrix();
     }
     glFinish();
-    std::printf("%s\n", savePicture("digits.png", width, height).c_str());
+    savePicture("digits.png", width, height);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // glWindow.cpp -- one real GL context per test process, in a plain GLUT window
-#include "support/glWindow.h"
+#include "harness/glWindow.h"
 
 #include "app/application.h"
 #include "app/input.h"
