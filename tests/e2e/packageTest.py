@@ -29,6 +29,8 @@ class Package(unittest.TestCase):
         scratch = tempfile.TemporaryDirectory(prefix="tarvik-package-")
         cls.addClassCleanup(scratch.cleanup)
         out = Path(scratch.name)
+        # man and lintian leave files in the temporary folder (man-db's mldbm-*): keep them here.
+        TOOL_ENV["TMPDIR"] = str(out)
         config = Path(os.environ["TARVIK_BUILD_DIR"]) / "CPackConfig.cmake"
         made = run("cpack", "--config", str(config), "-G", "DEB", "-B", str(out / "deb"))
         assert made.returncode == 0, made.stdout + made.stderr
