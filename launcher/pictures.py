@@ -1,17 +1,25 @@
-# pictures.py -- PNG files read and written with zlib alone, and X screenshots taken with xwd
+# pictures.py -- PNG files read and written with Pillow, and X screenshots taken with xwd
 """Pictures for the player and the end-to-end tests.
 
-PNG files are decoded here with zlib rather than libpng, so that a picture the program wrote
-is read back by code that shares nothing with the writer.
+PNG files are decoded here with Pillow (package python3-pil) rather than libpng: Pillow carries
+its own PNG decoder, so a picture the program wrote is read back by code that shares nothing
+with the writer.
 """
 
+import io
 import struct
 import subprocess
-import zlib
+from pathlib import Path
 
-SIGNATURE = b"\x89PNG\r\n\x1a\n"
+from PIL import Image
+
 GREY, RGB = 0, 2  # PNG colour types
 CHANNELS = {GREY: 1, RGB: 3}
+MODES = {GREY: "L", RGB: "RGB"}  # Pillow's names for 8-bit samples of each
+# The last chunk whole: Pillow's verify() stops after IEND's type and never reads its CRC.
+IEND = b"\0\0\0\0IEND\xaeB`\x82"
+# Pillow's errors for a file that is no PNG, is cut short or holds broken chunks or image data.
+BROKEN = (OSError, SyntaxError, ValueError)
 
 
 class Picture:
@@ -62,119 +70,47 @@ class Picture:
         return sum(1 for i in range(0, len(a), n) if a[i : i + n] != b[i : i + n])
 
 
-def _chunks(data):
-    """Yields (type, body) of each chunk with a correct CRC; raises ValueError otherwise."""
-    if not data.startswith(SIGNATURE):
-        raise ValueError("no PNG signature")
-    at = len(SIGNATURE)
-    while at < len(data):
-        if at + 12 > len(data):
-            raise ValueError("truncated chunk header")
-        (length,) = struct.unpack(">I", data[at : at + 4])
-        kind = data[at + 4 : at + 8]
-        body = data[at + 8 : at + 8 + length]
-        crc_at = at + 8 + length
-        if crc_at + 4 > len(data):
-            raise ValueError("truncated chunk " + kind.decode("latin-1"))
-        (crc,) = struct.unpack(">I", data[crc_at : crc_at + 4])
-        if zlib.crc32(kind + body) != crc:
-            raise ValueError("bad CRC in chunk " + kind.decode("latin-1"))
-        yield kind, body
-        at = crc_at + 4
+def _open(data):
+    return Image.open(io.BytesIO(data), formats=["PNG"])
 
 
 def png_complete(path):
-    """True when the file is a whole PNG: every chunk intact and the last one IEND.
+    """True when the file is a whole PNG: every chunk intact, the image data decodable and the
+    last chunk IEND.
 
     The program writes the file through stdio, so a file that is still being written shows up
     first empty, then cut anywhere; this tells such a file from a finished one."""
     try:
-        with open(path, "rb") as f:
-            data = f.read()
-        kinds = [kind for kind, _ in _chunks(data)]
-    except (OSError, ValueError):
+        data = Path(path).read_bytes()
+        # verify() checks the CRCs but decodes nothing, load() decodes but skips the CRCs.
+        with _open(data) as image:
+            image.verify()
+        with _open(data) as image:
+            image.load()
+    except BROKEN:
         return False
-    return len(kinds) >= 3 and kinds[0] == b"IHDR" and kinds[-1] == b"IEND"
-
-
-def _paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    if pa <= pb and pa <= pc:
-        return a
-    return b if pb <= pc else c
-
-
-def _unfilter(raw, width, height, n):
-    """Undoes the five PNG row filters for 8-bit samples, n bytes per pixel."""
-    stride = width * n
-    out = bytearray(stride * height)
-    previous = bytearray(stride)
-    at = 0
-    for y in range(height):
-        kind = raw[at]
-        line = bytearray(raw[at + 1 : at + 1 + stride])
-        at += 1 + stride
-        if kind == 1:
-            for i in range(n, stride):
-                line[i] = (line[i] + line[i - n]) & 0xFF
-        elif kind == 2:
-            line = bytearray((x + p) & 0xFF for x, p in zip(line, previous))
-        elif kind == 3:
-            for i in range(stride):
-                left = line[i - n] if i >= n else 0
-                line[i] = (line[i] + ((left + previous[i]) >> 1)) & 0xFF
-        elif kind == 4:
-            for i in range(stride):
-                left = line[i - n] if i >= n else 0
-                upper_left = previous[i - n] if i >= n else 0
-                line[i] = (line[i] + _paeth(left, previous[i], upper_left)) & 0xFF
-        elif kind != 0:
-            raise ValueError("unknown filter type %d in row %d" % (kind, y))
-        out[y * stride : (y + 1) * stride] = line
-        previous = line
-    return bytes(out)
+    return data.endswith(IEND)
 
 
 def read_png(path):
-    """Decodes an 8-bit, non-interlaced greyscale or RGB PNG; raises ValueError otherwise."""
-    with open(path, "rb") as f:
-        data = f.read()
-    header, idat = None, []
-    for kind, body in _chunks(data):
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat.append(body)
-    if header is None:
-        raise ValueError("no IHDR chunk")
-    width, height, bit_depth, colour_type, _, _, interlace = header
-    if bit_depth != 8 or colour_type not in CHANNELS or interlace != 0:
-        # Header fields are still reported, for tests that check exactly these.
-        return Picture(width, height, colour_type, b"", bit_depth, interlace)
-    raw = zlib.decompress(b"".join(idat))
-    n = CHANNELS[colour_type]
-    if len(raw) != height * (1 + width * n):
-        raise ValueError("image data of %d bytes for %dx%d" % (len(raw), width, height))
-    return Picture(width, height, colour_type, _unfilter(raw, width, height, n))
+    """Decodes a greyscale or RGB PNG to 8-bit samples; raises one of BROKEN for a broken file.
+
+    Pictures of other kinds (palette, alpha, 1 bit a pixel) keep only their header fields, for
+    tests that check exactly these."""
+    data = Path(path).read_bytes()
+    with _open(data) as image:
+        # IHDR always comes first, right after the 8-byte signature and its own length and type.
+        width, height, bit_depth, colour_type, _, _, interlace = struct.unpack(
+            ">IIBBBBB", data[16:29]
+        )
+        pixels = image.tobytes() if image.mode == MODES.get(colour_type) else b""
+    return Picture(width, height, colour_type, pixels, bit_depth, interlace)
 
 
 def write_png(path, picture):
-    """Writes the picture as an 8-bit PNG, every row unfiltered."""
-    stride = picture.width * picture.channels
-    rows = b"".join(
-        b"\0" + picture.pixels[y * stride : (y + 1) * stride] for y in range(picture.height)
-    )
-
-    def chunk(kind, body):
-        return (
-            struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
-        )
-
-    header = struct.pack(">IIBBBBB", picture.width, picture.height, 8, picture.colour_type, 0, 0, 0)
-    with open(path, "wb") as f:
-        f.write(SIGNATURE + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows)))
-        f.write(chunk(b"IEND", b""))
+    """Writes the picture as an 8-bit PNG."""
+    size = (picture.width, picture.height)
+    Image.frombytes(MODES[picture.colour_type], size, picture.pixels).save(path, "PNG")
 
 
 def screenshot(display, env=None):
@@ -200,15 +136,7 @@ def _from_xwd(data):
     if (red_mask, green_mask, blue_mask) != (0xFF0000, 0xFF00, 0xFF):
         raise ValueError("xwd: unexpected colour masks")
     start = header_size + 12 * colours  # the colour map follows the header
-    body = data[start : start + bytes_per_line * height]
-    if bytes_per_line != width * 4:
-        body = b"".join(
-            body[y * bytes_per_line : y * bytes_per_line + width * 4] for y in range(height)
-        )
     # Byte order 0 stores each pixel as B, G, R, unused; 1 as unused, R, G, B.
-    red, green, blue = (2, 1, 0) if byte_order == 0 else (1, 2, 3)
-    rgb = bytearray(width * height * 3)
-    rgb[0::3] = body[red::4]
-    rgb[1::3] = body[green::4]
-    rgb[2::3] = body[blue::4]
-    return Picture(width, height, RGB, bytes(rgb))
+    layout = "BGRX" if byte_order == 0 else "XRGB"
+    image = Image.frombytes("RGB", (width, height), data[start:], "raw", layout, bytes_per_line)
+    return Picture(width, height, RGB, image.tobytes())
