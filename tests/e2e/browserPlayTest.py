@@ -17,19 +17,23 @@ import time
 import unittest
 from pathlib import Path
 
-from browser import Browser
+from browser import chromium
 from e2eSupport import pictures, start_play
+from selenium.webdriver import ActionChains, Keys
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.wait import WebDriverWait
 
 ADDRESS = re.compile(r"http://127\.0\.0\.1:(\d+)/vnc\.html#\S*password=\w+")
-CONNECTED = "document.documentElement.classList.contains('noVNC_connected')"
-ASKS_PASSWORD = "document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
-CANVAS = "document.querySelector('#noVNC_container canvas')"
-CANVAS_BOX = "(b => [b.left, b.top, b.width, b.height])(%s.getBoundingClientRect())" % CANVAS
-# Pixels of the remote screen, as the tab has drawn them, that are not black.
+CONNECTED = "return document.documentElement.classList.contains('noVNC_connected')"
+CANVAS = "#noVNC_container canvas"
+ASKS_PASSWORD = (
+    "return document.getElementById('noVNC_credentials_dlg').classList.contains('noVNC_open')"
+)
+# Pixels of the remote screen, as the tab has drawn them on its canvas, that are not black.
 CANVAS_LIT = (
-    "(c => { const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data; let n = 0;"
-    " for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) n++; return n; })(%s)"
-    % CANVAS
+    "const c = arguments[0], d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+    " let n = 0; for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) n++;"
+    " return n;"
 )
 LOOPBACK = {"0100007F", "00000000000000000000000001000000"}  # /proc/net's 127.0.0.1 and ::1
 
@@ -114,28 +118,6 @@ class ServedPlay:
         return {(address, port) for address, port, inode in listening() if inode in inodes}
 
 
-def wait_until(what, test, timeout=60, poll=0.2):
-    until = time.monotonic() + timeout
-    while not test():
-        if time.monotonic() > until:
-            raise AssertionError("gave up waiting for " + what)
-        time.sleep(poll)
-
-
-def key(browser, name, code, key_code, text=None):
-    for kind in ("keyDown", "keyUp"):
-        event = {"type": kind, "key": name, "code": code, "windowsVirtualKeyCode": key_code}
-        if text and kind == "keyDown":
-            event["text"] = text
-        browser.call("Input.dispatchKeyEvent", event, session=True)
-
-
-def click(browser, x, y):
-    for kind in ("mousePressed", "mouseReleased"):
-        event = {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1}
-        browser.call("Input.dispatchMouseEvent", event, session=True)
-
-
 class BrowserPlay(unittest.TestCase):
     def assert_all_gone(self, served, sockets):
         still = {(a, p) for a, p, _ in listening()} & sockets
@@ -163,24 +145,26 @@ class BrowserPlay(unittest.TestCase):
             )
             self.assertNotEqual(stranger.returncode, 0, "a client without the cookie is refused")
             images = served.folder / "tarvikImages"
-            with Browser() as browser:
-                browser.open(served.address)
-                wait_until("the tab to connect", lambda: browser.evaluate(CONNECTED))
-                wait_until("the first picture", lambda: browser.evaluate(CANVAS) is not None)
-                browser.evaluate(CANVAS + ".focus()")
-                self.assertEqual(browser.evaluate(CANVAS_LIT), 0, "an empty grid is black")
+            with chromium() as browser:
+                wait = WebDriverWait(browser, 60, poll_frequency=0.2)
+                browser.get(served.address)
+                wait.until(lambda b: b.execute_script(CONNECTED), "the tab did not connect")
+                canvas = wait.until(lambda b: b.find_element(By.CSS_SELECTOR, CANVAS))
+                browser.execute_script("arguments[0].focus()", canvas)
+                self.assertEqual(browser.execute_script(CANVAS_LIT, canvas), 0, "a black grid")
 
-                key(browser, "s", "KeyS", 83, "s")
+                ActionChains(browser).send_keys("s").perform()
                 test_png = images / "test.png"
-                wait_until("test.png", lambda: pictures.png_complete(test_png))
+                wait.until(lambda _: pictures.png_complete(test_png), "no test.png")
                 self.assertEqual(pictures.read_png(test_png).width, 900, "1280x1024 captures")
 
-                left, top, width, height = browser.evaluate(CANVAS_BOX)
+                clicks = ActionChains(browser, duration=0).move_to_element(canvas)
                 for _ in range(64):
-                    click(browser, left + width / 2, top + height / 2)
+                    clicks.click()
+                clicks.perform()
                 # The digits fly in on the remote screen and show in the tab.
-                wait_until("digits in the tab", lambda: browser.evaluate(CANVAS_LIT) > 2000)
-                key(browser, "Escape", "Escape", 27)
+                wait.until(lambda b: b.execute_script(CANVAS_LIT, canvas) > 2000, "no digits")
+                ActionChains(browser).send_keys(Keys.ESCAPE).perform()
                 self.assertEqual(served.finish(), 0, "".join(served.lines))
             said = "".join(served.lines)
             self.assertIn("In the tab: a left click adds a digit one", said)
@@ -194,11 +178,12 @@ class BrowserPlay(unittest.TestCase):
         try:
             served.started = children(served.process.pid)
             sockets = served.listeners()
-            with Browser() as browser:
-                browser.open(served.address.rsplit("&password=", 1)[0])
-                wait_until("the password question", lambda: browser.evaluate(ASKS_PASSWORD))
+            with chromium() as browser:
+                browser.get(served.address.rsplit("&password=", 1)[0])
+                wait = WebDriverWait(browser, 60, poll_frequency=0.2)
+                wait.until(lambda b: b.execute_script(ASKS_PASSWORD), "no password question")
                 time.sleep(2)  # what a wrong answer would take to come
-                self.assertFalse(browser.evaluate(CONNECTED))
+                self.assertFalse(browser.execute_script(CONNECTED))
             served.process.send_signal(signal.SIGINT)
             self.assertEqual(served.finish(), 130, "".join(served.lines))
             self.assert_all_gone(served, sockets)
