@@ -237,20 +237,19 @@ class Player:
                 raise WaitTimeout("gave up waiting for %s after %.0f s" % (what, timeout))
             time.sleep(poll)
 
+    def window_focused(self):
+        """True when the game-mode window has the focus, so that input reaches the program."""
+        probe = subprocess.run(
+            ["xdotool", "getwindowfocus", "getwindowname"],
+            env=dict(self.tool_env, DISPLAY=self.display),
+            stdout=subprocess.PIPE,
+            stderr=subprocess.DEVNULL,
+            timeout=30,
+        )
+        return probe.returncode == 0 and READY_WINDOW.encode() in probe.stdout
+
     def wait_ready(self, timeout=60):
-        """Waits until the game-mode window has the focus, so that input reaches the program."""
-
-        def focused():
-            probe = subprocess.run(
-                ["xdotool", "getwindowfocus", "getwindowname"],
-                env=dict(self.tool_env, DISPLAY=self.display),
-                stdout=subprocess.PIPE,
-                stderr=subprocess.DEVNULL,
-                timeout=30,
-            )
-            return probe.returncode == 0 and READY_WINDOW.encode() in probe.stdout
-
-        self.wait_for("the game-mode window", focused, timeout)
+        self.wait_for("the game-mode window", self.window_focused, timeout)
 
     def wait_exit(self, timeout=60):
         """Waits for the program to end and returns its exit code."""

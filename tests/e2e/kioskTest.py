@@ -12,7 +12,7 @@ import time
 import unittest
 from pathlib import Path
 
-from e2eSupport import binary, new_player, player
+from e2eSupport import binary, new_player
 
 KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
 BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
@@ -89,7 +89,7 @@ class Kiosk(unittest.TestCase):
                 pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
                 pieces.append(pid)
                 # Each look starts an xdotool, which the piece's start-up would compete with.
-                x.wait_for("its window", lambda: focused(x), timeout, poll=0.05, may_exit=True)
+                x.wait_for("its window", x.window_focused, timeout, poll=0.05, may_exit=True)
                 shown = time.monotonic()
                 x.log("on screen %.2f s after the end" % (shown - ended))
                 self.assertLessEqual(shown - ended, timeout)
@@ -150,17 +150,6 @@ class Kiosk(unittest.TestCase):
             else:
                 self.assertEqual(starts, 1, said)
                 self.assertEqual(said.count("no usable game mode"), 1, said)
-
-
-def focused(x):
-    probe = subprocess.run(
-        ["xdotool", "getwindowfocus", "getwindowname"],
-        env=dict(x.tool_env, DISPLAY=x.display),
-        stdout=subprocess.PIPE,
-        stderr=subprocess.DEVNULL,
-        timeout=30,
-    )
-    return probe.returncode == 0 and player.READY_WINDOW.encode() in probe.stdout
 
 
 if __name__ == "__main__":

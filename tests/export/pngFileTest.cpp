@@ -131,30 +131,6 @@ TEST(PngFile, FailedWritesLeaveEverythingAsItWas) {
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
 }
 
-TEST(PngFile, ReadOnlyDirectoryHoldingAWritableFileGetsThePictureInPlace) {
-    // A temporary left by a run killed mid-write can be written, but not renamed over the
-    // target, once the directory is read-only.
-    for (const bool staleTemporary : {false, true}) {
-        SCOPED_TRACE(staleTemporary ? "with a stale temporary" : "without a temporary");
-        TempDir temp;
-        fs::create_directory("tarvikImages");
-        writeFile("tarvikImages/test.png", earlier);
-        if (staleTemporary) {
-            writeFile("tarvikImages/tarvik01-99999999-1.part", earlier);
-        }
-        ReadOnlyDirectory readOnly("tarvikImages");
-        ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
-        const std::vector<unsigned char> pixels = noise(12);
-        EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 12), pngWritten);
-        EXPECT_EQ(readPng("tarvikImages/test.png").rows, pixels);
-        // The directory admits no change, so the stale temporary can only stay as it was.
-        const std::vector<std::string> expected =
-            staleTemporary ? std::vector<std::string>{"tarvik01-99999999-1.part", "test.png"}
-                           : std::vector<std::string>{"test.png"};
-        EXPECT_EQ(listDirectory("tarvikImages"), expected);
-    }
-}
-
 TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndTheirTemporariesGoWithTheNextCapture) {
     TempDir temp;
     fs::create_directory("tarvikImages");
