@@ -83,26 +83,14 @@ TEST_F(SnapshotOfFrame, EveryRedLevelOfTheFrameReachesTheFileUnchanged) {
     EXPECT_EQ(drainGlErrors(), GL_NO_ERROR);
 }
 
-TEST_F(SnapshotOfFrame, OnlyTheRedChannelIsRecorded) {
-    showInOverlay([] {
-        block(0, 0, 100, 300, 0, 255, 0);
-        block(100, 0, 200, 300, 0, 0, 255);
-        block(200, 0, 300, 300, 255, 255, 255);
-    });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
-    const PngPicture picture = snapshot("test.png");
-    ASSERT_TRUE(picture.ok);
-    EXPECT_EQ(byteAt(picture, 50, 150), 0) << "green";
-    EXPECT_EQ(byteAt(picture, 150, 150), 0) << "blue";
-    EXPECT_EQ(byteAt(picture, 250, 150), 255) << "white";
-}
-
-TEST_F(SnapshotOfFrame, RowsAreUprightAndNotMirrored) {
-    // Bright in the top left corner only, half grey in the bottom right only.
+TEST_F(SnapshotOfFrame, RowsAreUprightNotMirroredAndOnlyRedIsRecorded) {
+    // Bright red in the top left corner, half red in the bottom right; pure green in the bottom
+    // left and pure blue in the top right, which only the red channel sees as black.
     showInOverlay([] {
         block(0, 200, 100, 300, 255, 0, 0);
         block(200, 0, 300, 100, 128, 0, 0);
+        block(0, 0, 100, 100, 0, 255, 0);
+        block(200, 200, 300, 300, 0, 0, 255);
     });
     TempDir temp;
     fs::create_directory("tarvikImages");
