@@ -1,12 +1,19 @@
 // faults.h -- real file-system failures for the export tests, undone on destruction
 #pragma once
 
+#include "harness/tempDir.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <vector>
+
+// A private working folder (TempDir) holding an empty tarvikImages, where captures go.
+struct ImageFolder : TempDir {
+    ImageFolder() { std::filesystem::create_directory("tarvikImages"); }
+};
 
 // Limits the size of any file this process writes to bytes; a write past it fails with EFBIG
 // (SIGXFSZ is ignored meanwhile, or it would end the process).

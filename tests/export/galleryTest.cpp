@@ -2,7 +2,6 @@
 #include "export/gallery.h"
 #include "export/wholeFile.h"
 #include "faults.h"
-#include "harness/tempDir.h"
 
 #include <algorithm>
 #include <cctype>
@@ -97,8 +96,7 @@ std::size_t countOf(const std::string& text, char c) {
 } // namespace
 
 TEST(Gallery, TwoPngsGiveTheirPagesAndAnIndexByteForByte) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeFile("tarvikImages/b.png", "b");
     writeFile("tarvikImages/a.png", "a");
     writeGallery();
@@ -139,8 +137,7 @@ TEST(Gallery, ListsOnlyPngFilesInByteOrderAndTouchesNothingElse) {
 }
 
 TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeFile("tarvikImages/a.png", "a");
     writeFile("tarvikImages/a.png.html", expectedPage("a.png").substr(0, 40));
     writeFile("tarvikImages/b.png", "b");
@@ -170,8 +167,7 @@ TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) 
 }
 
 TEST(Gallery, RegenerationsKilledHalfwayLeaveEveryPageWhole) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     std::vector<std::string> names;
     for (int i = 0; i < 200; ++i) {
         names.push_back(std::to_string(1000 + i) + ".png");
@@ -209,8 +205,7 @@ TEST(Gallery, RegenerationsKilledHalfwayLeaveEveryPageWhole) {
 }
 
 TEST(Gallery, ReadOnlyDirectoryGetsItsExistingPagesInPlace) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeFile("tarvikImages/a.png", "a");
     writeFile("tarvikImages/b.png", "b");
     writeFile("tarvikImages/a.png.html", "stale");
@@ -226,8 +221,7 @@ TEST(Gallery, ReadOnlyDirectoryGetsItsExistingPagesInPlace) {
 }
 
 TEST(Gallery, DirectoryWithoutPngGetsAnIndexWithoutEntries) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeGallery();
     EXPECT_EQ(readFile("tarvikImages/tarvik01.html"), indexHead + tail);
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"tarvik01.html"});
@@ -255,8 +249,7 @@ TEST(Gallery, PageThatCannotBeCreatedIsSkipped) {
 }
 
 TEST(Gallery, HostileNamesInjectNothingAndTheirLinksLeadToTheirFiles) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const std::vector<std::string> names = {"q<\"&# x>.png", "50%?\xC3\xA4:.png", "a%2Eb.png",
                                             "%41.png", "<script>.png"};
     for (const std::string& name : names) {

@@ -1,7 +1,6 @@
 // pngFileTest.cpp -- capture arithmetic, and the PNG file written whole or not at all
 #include "export/pngFile.h"
 #include "faults.h"
-#include "harness/tempDir.h"
 #include "pngReader.h"
 
 #include <cmath>
@@ -80,8 +79,7 @@ TEST(CaptureArithmetic, RowsAreTurnedUprightNotMirrored) {
 }
 
 TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchangedAndDurably) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeFile("tarvikImages/test.png", earlier);
     const int side = 37;
     const std::vector<unsigned char> pixels = noise(side);
@@ -132,8 +130,7 @@ TEST(PngFile, FailedWritesLeaveEverythingAsItWas) {
 }
 
 TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndTheirTemporariesGoWithTheNextCapture) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     writeFile("tarvikImages/test.png", earlier);
     // pid 1 always lives: its temporary belongs to a writer still at work. No process has the
     // id 99999999. The rest are not of this program's naming.
@@ -187,8 +184,7 @@ TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
     };
     for (const auto& [kind, plant] : plants) {
         SCOPED_TRACE(kind);
-        TempDir temp;
-        fs::create_directory("tarvikImages");
+        ImageFolder temp;
         writeFile("outside", "outside");
         writeFile("tarvikImages/a.png.html", "earlier page");
         const ino_t before = inodeOf("tarvikImages/a.png.html");
@@ -212,8 +208,7 @@ TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
 }
 
 TEST(WholeFile, TwoWritersInOneFolderNeverMixTheirBytes) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const std::size_t size = 256 * 1024;
     // Each writer writes its own byte 200 times to a target of its own and to a shared one, and
     // reads back what a reported success left: a whole content, its own where no one else writes.
@@ -263,8 +258,7 @@ TEST(WholeFile, OnlyAFolderRefusingNewEntriesLeadsToTheInPlaceWrite) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        TempDir temp;
-        fs::create_directory("tarvikImages");
+        ImageFolder temp;
         writeFile("tarvikImages/a.png.html", "earlier page");
         const ino_t before = inodeOf("tarvikImages/a.png.html");
         {

@@ -5,7 +5,6 @@
 #include "export/pngFile.h"
 #include "faults.h"
 #include "harness/glWindow.h"
-#include "harness/tempDir.h"
 #include "pngReader.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
@@ -71,8 +70,7 @@ TEST_F(SnapshotOfFrame, EveryRedLevelOfTheFrameReachesTheFileUnchanged) {
             block(x, y, x + 18, y + 18, static_cast<GLubyte>(level), 0, 0);
         }
     });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const PngPicture picture = snapshot("test.png");
     ASSERT_TRUE(picture.ok);
     expectSquareGreyPng(picture, 900u);
@@ -92,8 +90,7 @@ TEST_F(SnapshotOfFrame, RowsAreUprightNotMirroredAndOnlyRedIsRecorded) {
         block(0, 0, 100, 100, 0, 255, 0);
         block(200, 200, 300, 300, 0, 0, 255);
     });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const PngPicture picture = snapshot("test.png");
     ASSERT_TRUE(picture.ok);
     EXPECT_EQ(picture.at(0, 0), 255);
@@ -122,16 +119,14 @@ TEST_F(SnapshotOfFrame, ShowsTheFrameDrawnLastWhateverTheBackBufferHeld) {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const PngPicture picture = snapshot("test.png");
     ASSERT_TRUE(picture.ok);
     EXPECT_EQ(picture.rows, std::vector<unsigned char>(900 * 900, 0));
 }
 
 TEST_F(SnapshotOfFrame, SecondSnapshotReplacesTheFile) {
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
     EXPECT_EQ(snapshot("test.png").rows, std::vector<unsigned char>(900 * 900, 255));
     showInOverlay([] { block(0, 0, 300, 300, 64, 0, 0); });
@@ -142,8 +137,7 @@ TEST_F(SnapshotOfFrame, SecondSnapshotReplacesTheFile) {
 
 TEST_F(SnapshotOfFrame, FirstSnapshotIntoAnEmptyDirectoryGivesOneEntry) {
     showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const std::string name = "240-1765152000.png";
     Snapshot(name, captureScale);
     EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
@@ -154,8 +148,7 @@ TEST_F(SnapshotOfFrame, FirstSnapshotIntoAnEmptyDirectoryGivesOneEntry) {
 
 TEST_F(SnapshotOfFrame, NamesOfAnyLengthAreWrittenWhole) {
     showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const std::string name = std::string(200, 'n') + ".png";
     EXPECT_TRUE(snapshot(name).ok);
     EXPECT_EQ(pngNames("tarvikImages"), std::vector<std::string>{name});
@@ -174,8 +167,7 @@ TEST_F(SnapshotOfFrame, FailedWriteKeepsTheEarlierFileAndStillMakesTheGallery) {
             }
         }
     });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     Snapshot("noise.png", captureScale);
     ASSERT_GT(fs::file_size("tarvikImages/noise.png"), 16384u);
     fs::remove("tarvikImages/noise.png");
@@ -202,8 +194,7 @@ TEST(SnapshotOfSmallScreen, PixelsAboveTheScreenComeOutBlack) {
     // 768 lines: a square of 750 from window row 50 reaches 32 rows past the top.
     useGlWindow(1024, 768);
     showInOverlay([] { block(0, 0, 300, 300, 255, 0, 0); });
-    TempDir temp;
-    fs::create_directory("tarvikImages");
+    ImageFolder temp;
     const PngPicture picture = snapshot("test.png");
     ASSERT_TRUE(picture.ok);
     ASSERT_EQ(picture.width, 750u);
