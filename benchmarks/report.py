@@ -78,13 +78,22 @@ def machine_line(context):
     )
 
 
+def row(*cells):
+    return "| " + " | ".join(str(cell) for cell in cells) + " |"
+
+
+def rule(columns):
+    return "|---" * columns + "|"
+
+
 def phase_table(benches):
     lines = [
-        "| Phase | Screen | idle step ms | frame ms | bare replay ms | frame / bare (<= %.2f), "
-        "processor (wall) | idle share %% (<= %g), processor (wall) | clear ms | swap ms "
-        "| idle steps/s |" % (FRAME_TARGET, SHARE_TARGET),
-        "|---|---|---|---|---|---|---|---|---|---|",
-    ]
+        row("Phase", "Screen", "idle step ms", "frame ms", "bare replay ms",
+            "frame / bare (<= %.2f), processor (wall)" % FRAME_TARGET,
+            "idle share %% (<= %g), processor (wall)" % SHARE_TARGET,
+            "clear ms", "swap ms", "idle steps/s"),
+        rule(10),
+    ]  # fmt: skip
     for phase, what in PHASES:
         for size, (_, runs) in benches.items():
             r = runs.get("phase/%d" % phase)
@@ -93,22 +102,10 @@ def phase_table(benches):
             ratio = mark(r["frame_per_bare_cpu"], FRAME_TARGET, r["frame_per_bare"])
             if r["replay_same"] != 1:
                 ratio += " **the replay drew another picture**"
-            lines.append(
-                "| %d %s | %s | %s | %s | %s | %s | %s | %s | %s | %.1f |"
-                % (
-                    phase,
-                    what,
-                    size,
-                    ms(r["idle_ms"]),
-                    ms(r["frame_ms"]),
-                    ms(r["bare_ms"]),
-                    ratio,
-                    mark(r["idle_share_cpu_pct"], SHARE_TARGET, r["idle_share_pct"]),
-                    ms(r["clear_ms"]),
-                    ms(r["swap_ms"]),
-                    r["steps_per_s"],
-                )
-            )
+            share = mark(r["idle_share_cpu_pct"], SHARE_TARGET, r["idle_share_pct"])
+            lines.append(row("%d %s" % (phase, what), size, ms(r["idle_ms"]), ms(r["frame_ms"]),
+                             ms(r["bare_ms"]), ratio, share, ms(r["clear_ms"]), ms(r["swap_ms"]),
+                             "%.1f" % r["steps_per_s"]))  # fmt: skip
     lines += [
         "",
         "Times are wall-clock medians. The two ratios compare processor time of all the process's "
@@ -120,7 +117,8 @@ def phase_table(benches):
 
 def capture_table(benches):
     sizes = [s for s, (_, runs) in benches.items() if "capture" in runs]
-    rows = [
+    capture = {s: benches[s][1]["capture"] for s in sizes}
+    times = [
         ("whole capture step (frame shown, then the Snapshot)", "whole_ms"),
         ("&nbsp; frame shown (drawn and swapped)", "shown_ms"),
         ("&nbsp; saveFrame, all of it", "save_ms"),
@@ -134,45 +132,20 @@ def capture_table(benches):
         ("bare: glReadPixels of the square as bytes + libpng write", "bare_ms"),
         ("&nbsp; of which glReadPixels", "bare_read_ms"),
     ]
-    lines = [
-        "| Capture, ms | "
-        + " | ".join("%s (side %d)" % (s, benches[s][1]["capture"]["side"]) for s in sizes)
-        + " |",
-        "|---|" + "---|" * len(sizes),
+    ratios = [
+        ("capture without sync and gallery / bare (<= %.1f)" % CAPTURE_TARGET, "capture_per_bare"),
+        ("the same in processor time (a sync costs the processor next to nothing)",
+         "capture_per_bare_cpu"),
+        ("the same without the frame drawn again", "capture_per_bare_without_redraw"),
+    ]  # fmt: skip
+    lines = [row("Capture, ms", *("%s (side %d)" % (s, capture[s]["side"]) for s in sizes))]
+    lines.append(rule(len(sizes) + 1))
+    lines += [row(label, *(ms(capture[s][key]) for s in sizes)) for label, key in times]
+    lines += [
+        row(label, *(mark(capture[s][key], CAPTURE_TARGET) for s in sizes)) for label, key in ratios
     ]
-    for label, key in rows:
-        lines.append(
-            "| %s | %s |" % (label, " | ".join(ms(benches[s][1]["capture"][key]) for s in sizes))
-        )
-    lines.append(
-        "| capture without sync and gallery / bare (<= %.1f) | %s |"
-        % (
-            CAPTURE_TARGET,
-            " | ".join(
-                mark(benches[s][1]["capture"]["capture_per_bare"], CAPTURE_TARGET) for s in sizes
-            ),
-        )
-    )
-    lines.append(
-        "| the same in processor time (a sync costs the processor next to nothing) | %s |"
-        % " | ".join(
-            mark(benches[s][1]["capture"]["capture_per_bare_cpu"], CAPTURE_TARGET) for s in sizes
-        )
-    )
-    lines.append(
-        "| the same without the frame drawn again | %s |"
-        % " | ".join(
-            mark(benches[s][1]["capture"]["capture_per_bare_without_redraw"], CAPTURE_TARGET)
-            for s in sizes
-        )
-    )
-    lines.append(
-        "| the program's PNG byte for byte the bare one's | %s |"
-        % " | ".join(
-            "yes" if benches[s][1]["capture"]["same_bytes"] == 1 else "**no**" for s in sizes
-        )
-    )
-    return lines
+    same = ("yes" if capture[s]["same_bytes"] == 1 else "**no**" for s in sizes)
+    return lines + [row("the program's PNG byte for byte the bare one's", *same)]
 
 
 def gallery_runs(benches):
@@ -185,23 +158,15 @@ def gallery_runs(benches):
 
 def gallery_table(found):
     lines = [
-        "| PNG files | regeneration ms | per page µs | bare: list and read every page, µs per page "
-        "| sync ms | first regeneration ms (no pages yet) |",
-        "|---|---|---|---|---|---|",
-    ]
+        row("PNG files", "regeneration ms", "per page µs",
+            "bare: list and read every page, µs per page", "sync ms",
+            "first regeneration ms (no pages yet)"),
+        rule(6),
+    ]  # fmt: skip
     for n in GALLERY_SIZES:
         r = found[n]
-        lines.append(
-            "| %d | %s | %.1f | %.1f | %s | %s |"
-            % (
-                n,
-                ms(r["gallery_ms"]),
-                r["per_page_us"],
-                r["bare_per_page_us"],
-                ms(r["sync_ms"]),
-                ms(r["first_ms"]),
-            )
-        )
+        per_page = "%.1f" % r["per_page_us"], "%.1f" % r["bare_per_page_us"]
+        lines.append(row(n, ms(r["gallery_ms"]), *per_page, ms(r["sync_ms"]), ms(r["first_ms"])))
     ratio = found[10000]["per_page_us"] / found[100]["per_page_us"]
     bare = found[10000]["bare_per_page_us"] / found[100]["bare_per_page_us"]
     lines.append("")
@@ -214,24 +179,16 @@ def gallery_table(found):
 
 def real_table(real):
     lines = [
-        "| Screen (real binary, game mode) | start-up to first frame ms (median; min to max) "
-        "| resident MiB at the first frame | after the first cycle | after the second | peak MiB |",
-        "|---|---|---|---|---|---|",
-    ]
+        row("Screen (real binary, game mode)", "start-up to first frame ms (median; min to max)",
+            "resident MiB at the first frame", "after the first cycle", "after the second",
+            "peak MiB"),
+        rule(6),
+    ]  # fmt: skip
     for size, r in real.items():
-        lines.append(
-            "| %s | %.0f (%.0f to %.0f) | %.1f | %.1f | %.1f | %.1f |"
-            % (
-                size,
-                r["startup_ms"],
-                r["startup_min_ms"],
-                r["startup_max_ms"],
-                r["first_frame_rss_kib"] / 1024,
-                r["rss_kib"] / 1024,
-                r["second_rss_kib"] / 1024,
-                r["peak_rss_kib"] / 1024,
-            )
-        )
+        startup = tuple(r[key] for key in ("startup_ms", "startup_min_ms", "startup_max_ms"))
+        kib = ("first_frame_rss_kib", "rss_kib", "second_rss_kib", "peak_rss_kib")
+        mib = ("%.1f" % (r[key] / 1024) for key in kib)
+        lines.append(row(size, "%.0f (%.0f to %.0f)" % startup, *mib))
     return lines
 
 
