@@ -11,7 +11,9 @@ shrunk to a quarter of its width and height by averaging. Look at both before co
 import sys
 from pathlib import Path
 
-from . import pictures, player
+from PIL import Image
+
+from . import player
 from .demo import LABELS
 
 TOP = Path(__file__).resolve().parents[1]
@@ -19,36 +21,20 @@ SHRINK = 4
 GAP = 4  # grey pixels between two screenshots of the strip, where black meets black
 
 
-def shrink(shot):
-    """Each SHRINK x SHRINK block of pixels averaged into one."""
-    n, width = shot.channels, shot.width // SHRINK
-    rows = []
-    for y in range(shot.height // SHRINK):
-        sums = [0] * (width * n)
-        for dy in range(SHRINK):
-            start = (y * SHRINK + dy) * shot.width * n
-            row = shot.pixels[start : start + width * SHRINK * n]
-            for x in range(width):
-                for dx in range(SHRINK):
-                    at = (x * SHRINK + dx) * n
-                    for c in range(n):
-                        sums[x * n + c] += row[at + c]
-        rows.append(bytes(s // (SHRINK * SHRINK) for s in sums))
-    return rows, width
-
-
 def main():
     images = Path(sys.argv[1] if len(sys.argv) > 1 else "tarvikImages")
-    shots = [pictures.read_png(images / "screenshots" / ("cycle1-%d-%s.png" % (i + 1, label)))
-             for i, label in enumerate(LABELS)]  # fmt: skip
-    shrunk = [shrink(shot) for shot in shots]
-    height = len(shrunk[0][0])
-    gap = bytes([96]) * (GAP * 3)
-    strip = b"".join(gap.join(rows[y] for rows, _ in shrunk) for y in range(height))
-    width = sum(w for _, w in shrunk) + GAP * (len(shrunk) - 1)
+    # reduce averages each SHRINK x SHRINK block of pixels into one.
+    shots = [Image.open(images / "screenshots" / ("cycle1-%d-%s.png" % (i + 1, label)))
+             .convert("RGB").reduce(SHRINK) for i, label in enumerate(LABELS)]  # fmt: skip
+    width = sum(shot.width for shot in shots) + GAP * (len(shots) - 1)
+    strip = Image.new("RGB", (width, shots[0].height), (96, 96, 96))
+    x = 0
+    for shot in shots:
+        strip.paste(shot, (x, 0))
+        x += shot.width + GAP
     docs = TOP / "docs"
     docs.mkdir(exist_ok=True)
-    pictures.write_png(docs / "phases.png", pictures.Picture(width, height, pictures.RGB, strip))
+    strip.save(docs / "phases.png")
 
     # The first cycle's picture is the older of the two: its name ends in the earlier second.
     first = min(player.cycle_pictures(images), key=lambda name: int(name[:-4].split("-")[1]))
