@@ -4,7 +4,8 @@
 #include <vector>
 
 // Opens a double-buffered RGB window with depth of the given size on the X server named by
-// DISPLAY, once per process, and sets the screen values to that size. Fails the process with
+// DISPLAY, once per process (a later call with another size resizes it and waits until GL
+// draws at that size), and sets the screen values to that size. Fails the process with
 // a message when there is no display: tests that need GL never skip.
 void useGlWindow(int width = 1280, int height = 1024);
 
