@@ -2,92 +2,75 @@
 """A watcher that prints the phase each cycle has reached, with the seconds since it started.
 
 It looks only at what anybody could see: screenshots of the display and the cycle pictures
-that appear in tarvikImages. The signs it reads, on a 1280x1024 screen:
+that appear in tarvikImages. The signs it reads (screen.py):
 
 - gathering: the start, and a black screen after a collapse (the empty grid of a new cycle);
-- dealing: strips at rest in the left third of the screen, where the 4 by 12 grid of dealt
-  strips lies (gathered digits land right of the middle and only fly through it);
+- dealing: a dealt strip lying in the top left cell of the grid of dealt strips;
 - drawing: the grey border of the 300 x 300 diagram square at its place;
-- burst: that square grown about its centre;
+- burst: that square grown, also where it reaches past the screen's edges;
 - capture: a new "<sum>-<seconds>.png" in tarvikImages;
-- collapse: the square shrunk below its own size.
+- collapse: the square shrunk below its own size, once the diagram was drawn.
 
-A phase is told once per cycle and only when it comes later than the last one told, so a
-cycle that is collapsed straight from the finished diagram goes from drawing to collapse.
-Digits held still in the left third during gathering (the space key pauses their flight)
-look like dealt strips and are told as dealing.
+A phase is told once per cycle and only when it comes later than the last one told. The screen
+is looked at every half second, and a phase can pass between two looks, above all on a busy
+machine: the capture follows the full burst within a second. A phase that the later one proves
+was passed is then told as well, first, at the time it was inferred and marked so ("burst
+(implied by the capture)"): a capture happens only at full burst, a burst only from a drawn
+diagram, drawing only after dealing, a collapse only from a drawn diagram. A cycle collapsed
+straight from the finished diagram goes from drawing to collapse.
+
+A new cycle is told when the screen turns black after the diagram was drawn, when anything but
+the square follows a told collapse, or when a second cycle picture appears: each cycle
+captures at most one.
 """
 
 import threading
 import time
 
 from . import pictures, screen
-from .player import cycle_pictures
+from .player import CYCLE_PICTURE, cycle_pictures
 
 PHASES = ("gathering", "dealing", "drawing", "burst", "capture", "collapse")
-
-# The burst distance d that moves the diagram square (screen.py) runs from 0 while drawing up
-# to 300 at full burst, and down to -150 in the collapse, at this screen size.
-(SQUARE_X, SQUARE_Y), SQUARE_SIDE = screen.DIAGRAM_CORNER, screen.DIAGRAM_SIDE
-EDGE = 14  # points probed along each edge
-# Seconds between two looks once the diagram is drawn; before that, half of it, because dealing
-# at full speed leaves its strips at rest for only a second or two before the square shows.
-LOOK_PERIOD = 0.5
-STILL_STRIPS = 200  # lit, unmoved pixels sampled in the left third that mean dealt strips
+GATHERING, DEALING, DRAWING, BURST, CAPTURE, COLLAPSE = range(len(PHASES))
+# The phase that each one proves was passed before it in the same cycle.
+IMPLIES = {DEALING: GATHERING, DRAWING: DEALING, BURST: DRAWING, CAPTURE: BURST, COLLAPSE: DRAWING}
+LOOK_PERIOD = 0.5  # seconds between two looks
+MOVED = 5  # burst distances from -5 to 5 are the square at its place
 
 
-def square_distance(shot):
-    """The burst distance d at which the diagram square's border shows, or None. All four
-    edges must be lit along most of their length: no digit in flight and no corner of a
-    glyph's figure inside the square makes that. Squares smaller than a third of the
-    diagram's are not looked for: a big digit could pass for one, and the collapse shows
-    larger ones first."""
-    width, height, pixels = shot.width, shot.height, shot.pixels
-    n = shot.channels
+def phase_of(d):
+    """The phase that the diagram square at burst distance d shows."""
+    if d >= MOVED:
+        return BURST
+    if d <= -MOVED:
+        return COLLAPSE
+    return DRAWING
 
-    def lit(x, y):
-        if not (0 <= x < width and 0 <= y < height):
-            return False
-        i = (y * width + x) * n
-        return any(pixels[i : i + n])
 
-    for d in range(-SQUARE_SIDE // 3, SQUARE_SIDE + 1):
-        # Rows of a screenshot run top down; the border is drawn on the square's first and
-        # last rows and columns.
-        left, bottom, side = SQUARE_X - d, height - 1 - (SQUARE_Y - d), SQUARE_SIDE + 2 * d
-        right, top = left + side - 1, bottom - side + 1
-        if not (lit(left, bottom) and lit(right, top)):
-            continue
-        along = range(1, side - 1, max(1, side // EDGE))
-        edges = (
-            [lit(left + k, bottom) for k in along],
-            [lit(left + k, top) for k in along],
-            [lit(left, bottom - k) for k in along],
-            [lit(right, bottom - k) for k in along],
-        )
-        if all(sum(edge) >= 0.8 * len(edge) for edge in edges):
-            return d
-    return None
+def by_seconds(name):
+    """Cycle pictures in the order they were taken: "<sum>-<seconds>.png"."""
+    total, seconds = CYCLE_PICTURE.match(name).groups()
+    return int(seconds), int(total)
 
 
 class Progress:
     """Watches a display and a tarvikImages folder on a thread of its own and prints each
     phase reached. Use it as a context manager."""
 
-    def __init__(self, display, images, env=None):
+    def __init__(self, display, images, env=None, clock=time.monotonic):
         self.display = display
         self.images = images
         self.env = env
-        self.started = time.monotonic()
+        self.clock = clock
+        self.started = clock()
         self.cycle = 1
         self.phase = -1
-        self.previous_left = None
         self.pictures_seen = set(cycle_pictures(images))
         self.stopping = threading.Event()
         self.thread = threading.Thread(target=self.run, daemon=True)
 
     def __enter__(self):
-        self.reach("gathering")
+        self.reach(GATHERING)
         self.thread.start()
         return self
 
@@ -97,18 +80,29 @@ class Progress:
         self.look_at_files()  # a picture written since the last look
         return False
 
-    def reach(self, phase, detail=""):
-        index = PHASES.index(phase)
-        if index <= self.phase:
+    def reach(self, phase, detail="", proof=None):
+        """Tells `phase` unless it or a later one was told in this cycle, after the phases it
+        implies that were not. proof: what was seen, when this phase is only implied by it."""
+        if phase <= self.phase:
             return
-        self.phase = index
-        seconds = time.monotonic() - self.started
-        print("%5.0f s  cycle %d: %s%s" % (seconds, self.cycle, phase, detail), flush=True)
+        earlier = IMPLIES.get(phase)
+        if earlier is not None:
+            self.reach(earlier, proof=proof or PHASES[phase])
+        if proof is not None:
+            detail = " (implied by the %s)" % proof
+        self.phase = phase
+        seconds = self.clock() - self.started
+        print("%5.0f s  cycle %d: %s%s" % (seconds, self.cycle, PHASES[phase], detail), flush=True)
+
+    def new_cycle(self, proof):
+        """The collapse has ended (told now if it was not seen) and a new cycle gathers."""
+        self.reach(COLLAPSE, proof=proof)
+        self.cycle += 1
+        self.phase = -1
+        self.reach(GATHERING)
 
     def run(self):
-        while not self.stopping.wait(
-            LOOK_PERIOD if self.phase >= PHASES.index("drawing") else LOOK_PERIOD / 2
-        ):
+        while not self.stopping.wait(LOOK_PERIOD):
             try:
                 shot = pictures.screenshot(self.display, self.env)
             except Exception:  # the display has gone: the piece or the server has ended
@@ -116,40 +110,31 @@ class Progress:
             self.look(shot)
 
     def look(self, shot):
-        """Moves on by what one screenshot and the folder show."""
+        """Moves on by what one screenshot and the folder show. The folder is read after the
+        screenshot was taken, so a picture found now may be newer than the screen or older
+        (written before the screenshot, after the last look): the screen's phases up to the
+        burst are told first, then the picture, then a collapse or a new cycle, which only
+        ever follow it."""
+        d = screen.square_distance(shot)
+        seen = None
+        if d is not None:
+            seen = phase_of(d)
+            if seen == COLLAPSE and self.phase < DRAWING:
+                seen = None  # a square shrunk before the drawing is no collapse
+        elif self.phase < DRAWING and screen.strip_dealt(shot):
+            seen = DEALING
+        if seen is not None and seen < CAPTURE:
+            self.reach(seen)
         self.look_at_files()
-        d = square_distance(shot)
-        if d is None:
-            if shot.is_black() and self.phase >= PHASES.index("drawing"):
-                self.reach("collapse")
-                self.cycle += 1
-                self.phase = -1
-                self.previous_left = None
-                self.reach("gathering")
-            elif self.phase < PHASES.index("drawing") and self.strips_at_rest(shot):
-                self.reach("dealing")
-        elif d >= 5:
-            self.reach("burst")
-        elif d <= -5:
-            self.reach("collapse")
-        else:
-            self.reach("drawing")
+        if seen == COLLAPSE:
+            self.reach(COLLAPSE)
+        elif d is None and (shot.is_black() and self.phase >= DRAWING or self.phase == COLLAPSE):
+            self.new_cycle("empty grid")
 
     def look_at_files(self):
         new = set(cycle_pictures(self.images)) - self.pictures_seen
-        if new:
-            self.pictures_seen |= new
-            self.reach("capture", " " + ", ".join(sorted(new)))
-
-    def strips_at_rest(self, shot):
-        """True when enough pixels of the left third are lit and unchanged since the last look
-        (the red channel of every other row is plenty for that)."""
-        third, stride = shot.width // 3, shot.width * shot.channels
-        left = b"".join(
-            shot.pixels[y * stride : y * stride + third * shot.channels : shot.channels]
-            for y in range(0, shot.height, 2)
-        )
-        previous, self.previous_left = self.previous_left, left
-        if previous is None:
-            return False
-        return sum(1 for a, b in zip(previous, left) if a and a == b) > STILL_STRIPS
+        for name in sorted(new, key=by_seconds):
+            self.pictures_seen.add(name)
+            if self.phase >= CAPTURE:
+                self.new_cycle("next capture")
+            self.reach(CAPTURE, " " + name)
