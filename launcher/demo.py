@@ -6,9 +6,10 @@ driver), played with real mouse presses and keys through xdotool.
 
 The first cycle is gathered with left and right presses in a fixed order (player.PATTERN,
 digit ones and zeros whose glyphs spread over the whole diagram), from eight points around the
-screen; the second with the g key, which draws the digits' kinds from the program's number
-generator. Dealing and drawing run at their own pace, watched for the screenshots; then left
-presses burst the assembly and capture it. Each phase is told once, as the screen and the files
+screen, and dealt fast; the second as a visitor might: a few presses from scattered points,
+then the g key, which fills the grid with kinds drawn from the program's number generator, and
+dealt at a pace that lets each deal be seen. Dealing and drawing run at their own pace,
+watched for the screenshots; then left presses burst the assembly and capture it. Each phase is told once, as the screen and the files
 in tarvikImages show it. Everything is left in ./tarvikImages, the screenshots in
 ./tarvikImages/screenshots. Exit code 0 when both cycles were played and Escape ended the
 program with 0; 1 when the program failed to do something in time; 130 after an interrupt.
@@ -21,7 +22,12 @@ from pathlib import Path
 from . import pictures, player, progress, screen
 
 MODES = "1280x1024"
-SPEED_KEYS = 12  # "+" presses after each gathering: dealing in a few seconds
+SPEED_KEYS = 12  # "+" presses after the first gathering: 48 deals in under a second
+# The second gathering: six presses from points all over the screen, one of them its centre,
+# where a digit passes close to the eye; then "g". Four "+" deal every 0.2 s.
+VISITOR_PRESSES = "LRRLLRg"
+VISITOR_POINTS = {0: (100, 900), 1: (1200, 100), 2: (640, 512), 3: (300, 200), 4: (1000, 800)}
+VISITOR_SPEED_KEYS = 4
 LABELS = ("gathering", "dealing", "diagram", "burst")
 
 
@@ -59,7 +65,8 @@ def main():
                                 start_points=spread_points())  # fmt: skip
                 game.collapse()
                 game.wait_fresh_cycle()
-                game.play_cycle("g", SPEED_KEYS, shots=shooter(shots, 2))
+                game.play_cycle(VISITOR_PRESSES, VISITOR_SPEED_KEYS, shots=shooter(shots, 2),
+                                start_points=VISITOR_POINTS)  # fmt: skip
             code = game.escape()
             if code != 0:
                 raise player.PlayError("Escape ended the program with code %d" % code)

@@ -357,22 +357,25 @@ class Player:
     # ---- a whole cycle
 
     def gather(self, presses=ALL_LEFT, start_points=None):
-        """The presses that fill the grid: a string of L (digit one) and R (digit zero), or
-        "g" for the key that fills it with drawn kinds. start_points, if given, maps a press
-        index to the screen position that digits start from, from that press on."""
-        if presses == "g":
-            # "g" does nothing until the collapse has made way for a fresh grid; it fills the
-            # grid only once, so it is safe to repeat until digits show.
-            def filled():
-                self.key("g")
-                return self.wait_screen("digits after g", lambda s: not s.is_black(), 3) is not None
-
-            self.wait_for("g to fill the grid", lambda: _quietly(filled), 120, poll=0)
-            return
-        for i, press in enumerate(presses):
+        """The presses that fill the grid: a string of L (digit one) and R (digit zero),
+        possibly ending in "g" for the key that fills the rest of the grid with drawn kinds.
+        start_points, if given, maps a press index to the screen position that digits start
+        from, from that press on."""
+        clicks, key = (presses[:-1], True) if presses.endswith("g") else (presses, False)
+        for i, press in enumerate(clicks):
             if start_points and i in start_points:
                 self.set_start_point(*start_points[i])
             self.click(1 if press == "L" else 3)
+        if not key:
+            return
+
+        # "g" does nothing until the collapse has made way for a fresh grid; it fills the grid
+        # only once, so it is safe to repeat until digits show.
+        def filled():
+            self.key("g")
+            return self.wait_screen("digits after g", lambda s: not s.is_black(), 3) is not None
+
+        self.wait_for("g to fill the grid", lambda: _quietly(filled), 120, poll=0)
 
     def play_cycle(
         self,
@@ -395,7 +398,7 @@ class Player:
         screenshot), receives pictures of the phases; it implies no hurry. start_points: as
         for gather()."""
         before = set(self.cycle_pictures())
-        if shots and presses != "g":
+        if shots and len(presses) > 1:
             # The gathering picture is taken with the last quarter of the digits in flight.
             split = len(presses) * 3 // 4
             points = start_points or {}
@@ -428,29 +431,18 @@ class Player:
     def watch_dealing_and_drawing(self, shots):
         """Follows dealing and drawing on screen, without a press, until the diagram rests.
         A press is never sent meanwhile: one that came just after the drawing ended would
-        burst the assembly."""
-        paused = self.wait_first_deal()
-        # Dealt strips land in a 4 by 12 grid in the left quarter of the screen.
-        width, height = paused.width, paused.height
+        burst the assembly. Drawing moves something on every frame, so a screen unchanged for
+        a second is the diagram at rest."""
+        shots("dealing", self.wait_first_deal())
         shots(
-            "dealing",
-            self.wait_screen(
-                "dealt strips", lambda s: s.lit_in(0, 0, width // 4, height) > 2000, 300
-            ),
+            "diagram", self.wait_still("the finished diagram", screen.diagram_shown, 900, gap=1.0)
         )
-        shots("diagram", self.wait_still("the finished diagram", screen.diagram_shown, 900))
 
-    def wait_first_deal(self):
-        """Waits, after gathering, until dealing has begun, and returns the last picture before
-        it. When the last digit has landed the grid is read into strips and the first deal
-        comes a whole second later: the only time before the diagram rests that nothing
-        moves. Screenshots 0.15 s apart catch that second even on a busy machine; the diagram
-        square must be dark, so that the rest after drawing is never taken for it."""
-        paused = self.wait_still(
-            "the pause before the first deal", lambda s: not screen.diagram_shown(s), 300, gap=0.15
-        )
-        self.wait_screen("the first deal", lambda shot: shot.pixels != paused.pixels, 60, poll=0.1)
-        return paused
+    def wait_first_deal(self, timeout=300):
+        """Waits, after gathering, until the first deal has landed in its cell (the deal timer
+        is armed and running), and returns that screenshot. The strip stays there until the
+        assembly bursts or collapses, so no look can miss it."""
+        return self.wait_screen("the first dealt strip", screen.strip_dealt, timeout)
 
     def collapse(self):
         """Right press in full burst (the assembly settles), right press at rest (it
