@@ -71,6 +71,8 @@ class TemporaryFault {
 // root (root ignores permission bits); returns work's result, or -1 when the child did not end
 // normally.
 int asOrdinaryUser(const std::function<int()>& work);
+// The same as any user: 255 when the child could not become uid.
+int asUser(uid_t uid, const std::function<int()>& work);
 
 // Runs work in a child process whose files may grow to bytes at most, and which is killed by
 // SIGXFSZ the moment a write goes past that, as by a power cut in the middle of a write. True
