@@ -151,6 +151,36 @@ int asOrdinaryUser(const std::function<int()>& work) {
     return ::geteuid() == 0 ? asUser(nobody, work) : asUser(::geteuid(), work);
 }
 
+OrdinaryUsersProcess::OrdinaryUsersProcess() {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return;
+    }
+    child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        if (::geteuid() == 0 && !become(nobody)) {
+            ::_exit(255);
+        }
+        const char yes = 1;
+        (void)!::write(ready[1], &yes, 1);
+        for (;;) {
+            ::pause();
+        }
+    }
+    ::close(ready[1]);
+    char yes = 0;
+    started = child > 0 && ::read(ready[0], &yes, 1) == 1;
+    ::close(ready[0]);
+}
+
+OrdinaryUsersProcess::~OrdinaryUsersProcess() {
+    if (child > 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+}
+
 bool killedMidWrite(rlim_t bytes, const std::function<void()>& work) {
     const pid_t child = ::fork();
     if (child == 0) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -334,4 +335,35 @@ TEST(WholeFile, InAFolderRefusingNewEntriesOnlyARegularTargetIsWrittenInPlace) {
     EXPECT_TRUE(fs::is_symlink("tarvikImages/link.png.html"));
     EXPECT_TRUE(fs::is_fifo("tarvikImages/fifo.png.html"));
     EXPECT_EQ(listDirectory("tarvikImages"), names) << "no temporary, nothing replaced";
+}
+
+TEST(WholeFile, TheTemporaryOfAnotherUsersLiveWriterIsLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run a writer and a cleaner as two other users";
+    }
+    // The writer is the ordinary user 65534, the cleaner another one, to whom signal 0 to the
+    // writer answers EPERM, not success.
+    const uid_t cleaner = 65533;
+    ImageFolder temp;
+    fs::permissions(".", fs::perms::all);
+    ASSERT_EQ(::chown("tarvikImages", cleaner, cleaner), 0);
+    auto writer = std::make_unique<OrdinaryUsersProcess>();
+    ASSERT_TRUE(writer->running());
+    const pid_t pid = writer->pid();
+    ASSERT_EQ(asUser(cleaner, [pid] { return ::kill(pid, 0) == -1 && errno == EPERM ? 0 : 1; }), 0);
+    const std::string live = "tarvik01-" + std::to_string(pid) + "-5e.part";
+    writeFile(fs::path("tarvikImages") / live, "half a picture");
+    writeFile("tarvikImages/tarvik01-99999999-5e.part", "left by a killed writer");
+    const auto clean = [] {
+        return asUser(cleaner, [] {
+            removeStaleTemporaries("tarvikImages");
+            return 0;
+        });
+    };
+
+    ASSERT_EQ(clean(), 0);
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{live});
+    writer.reset(); // now the writer is gone, and its temporary goes with the next clean-up
+    ASSERT_EQ(clean(), 0);
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{});
 }
