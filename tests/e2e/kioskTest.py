@@ -2,7 +2,7 @@
 """The kiosk plays the real tarvik01 on a private Xorg. Whatever ends a piece that has played
 a while (a kill, a hang, Escape, the long drag), a new one is on screen within two seconds,
 in the same folder; a program that fails at once is started ever more slowly; SIGTERM leaves
-nothing running.
+nothing running, and ends at once a piece that was stopped.
 
 KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
 waits after early ends double up to a minute and stay there, and three minutes of play start
@@ -25,6 +25,7 @@ KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
 BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
 PLAYED = 5.2  # seconds a piece plays before it is ended: over the kiosk's "a while" of 5
 HANG_LIMIT = 5
+GRACE = 3.0  # seconds the kiosk gives a piece between its SIGTERM and its SIGKILL
 
 
 def pieces_of(pid, program):
@@ -41,11 +42,16 @@ def pieces_of(pid, program):
     return found
 
 
-def alive(pid):
+def state(pid):
+    """The process's state letter (R, S, T, Z...), None when it is gone."""
     try:
-        return Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()[0] != "Z"
+        return Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()[0]
     except OSError:
-        return False
+        return None
+
+
+def alive(pid):
+    return state(pid) not in (None, "Z")
 
 
 class Kiosk(unittest.TestCase):
@@ -157,6 +163,25 @@ class Kiosk(unittest.TestCase):
             else:
                 self.assertEqual(starts, 1, said)
                 self.assertEqual(said.count("no usable game mode"), 1, said)
+
+    def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
+        folder = self.scratch / "stopped"
+        with new_player("800x600", launch=False) as x:
+            process, log = self.kiosk(folder, binary(), x.display)
+            x.wait_for("a piece", lambda: pieces_of(process.pid, binary()), 60, may_exit=True)
+            x.wait_for("its window", x.window_focused, 60, poll=0.05, may_exit=True)
+            (pid,) = pieces_of(process.pid, binary())
+            os.kill(pid, signal.SIGSTOP)
+            x.wait_for("the piece stopped", lambda: state(pid) == "T", 10, may_exit=True)
+            asked = time.monotonic()
+            code, said = self.stop(process, log)
+            took = time.monotonic() - asked
+            x.log("the kiosk ended %.2f s after its SIGTERM" % took)
+            self.assertEqual(code, 0, said)
+            self.assertFalse(alive(pid))
+            # A stopped piece keeps a SIGTERM pending until the SIGKILL that follows the grace;
+            # one that was woken takes it at once.
+            self.assertLess(took, GRACE - 1, "the kiosk took %.1f s to end" % took)
 
 
 def load_kiosk():
