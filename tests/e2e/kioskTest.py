@@ -2,11 +2,18 @@
 """The kiosk plays the real tarvik01 on a private Xorg. Whatever ends a piece that has played
 a while (a kill, a hang, Escape, the long drag), a new one is on screen within two seconds,
 in the same folder; a program that fails at once is started ever more slowly; SIGTERM leaves
-nothing running."""
+nothing running, and ends at once a piece that was stopped.
 
+KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
+waits after early ends double up to a minute and stay there, and three minutes of play start
+them again from a second."""
+
+import importlib.machinery
+import importlib.util
 import os
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -18,6 +25,7 @@ KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
 BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
 PLAYED = 5.2  # seconds a piece plays before it is ended: over the kiosk's "a while" of 5
 HANG_LIMIT = 5
+GRACE = 3.0  # seconds the kiosk gives a piece between its SIGTERM and its SIGKILL
 
 
 def pieces_of(pid, program):
@@ -34,11 +42,16 @@ def pieces_of(pid, program):
     return found
 
 
-def alive(pid):
+def state(pid):
+    """The process's state letter (R, S, T, Z...), None when it is gone."""
     try:
-        return Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()[0] != "Z"
+        return Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()[0]
     except OSError:
-        return False
+        return None
+
+
+def alive(pid):
+    return state(pid) not in (None, "Z")
 
 
 class Kiosk(unittest.TestCase):
@@ -150,6 +163,102 @@ class Kiosk(unittest.TestCase):
             else:
                 self.assertEqual(starts, 1, said)
                 self.assertEqual(said.count("no usable game mode"), 1, said)
+
+    def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
+        folder = self.scratch / "stopped"
+        with new_player("800x600", launch=False) as x:
+            process, log = self.kiosk(folder, binary(), x.display)
+            x.wait_for("a piece", lambda: pieces_of(process.pid, binary()), 60, may_exit=True)
+            x.wait_for("its window", x.window_focused, 60, poll=0.05, may_exit=True)
+            (pid,) = pieces_of(process.pid, binary())
+            os.kill(pid, signal.SIGSTOP)
+            x.wait_for("the piece stopped", lambda: state(pid) == "T", 10, may_exit=True)
+            asked = time.monotonic()
+            code, said = self.stop(process, log)
+            took = time.monotonic() - asked
+            x.log("the kiosk ended %.2f s after its SIGTERM" % took)
+            self.assertEqual(code, 0, said)
+            self.assertFalse(alive(pid))
+            # A stopped piece keeps a SIGTERM pending until the SIGKILL that follows the grace;
+            # one that was woken takes it at once.
+            self.assertLess(took, GRACE - 1, "the kiosk took %.1f s to end" % took)
+
+
+def load_kiosk():
+    """The kiosk script as a module; its main does not run, and kiosk/ gets no __pycache__."""
+    loader = importlib.machinery.SourceFileLoader("tarvik01_kiosk", str(KIOSK))
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
+    writes, sys.dont_write_bytecode = sys.dont_write_bytecode, True
+    try:
+        loader.exec_module(module)
+    finally:
+        sys.dont_write_bytecode = writes
+    return module
+
+
+def play_through(ends, hours):
+    """Feeds ends ((code, seconds played), taken in turn and over again) to a fresh kiosk's
+    restart rule until that many hours of simulated time have passed; returns the waits it
+    chose and the simulated times of the starts, in seconds."""
+    kiosk = load_kiosk()
+    backoff, clock, waits, starts = kiosk.FRESH, 0.0, [], []
+    while clock < hours * 3600:
+        code, lived = ends[len(waits) % len(ends)]
+        starts.append(clock)
+        pause, backoff = kiosk.restart(code, lived, backoff)
+        waits.append(pause)
+        clock += lived + pause
+    return waits, starts
+
+
+class KioskRule(unittest.TestCase):
+    def test_waits_after_early_ends_double_up_to_a_minute_and_stay_there_for_hours(self):
+        # Early: under 5 s of play, however it ended. A crash 0.5 s after every start: starts
+        # at 0, 1.5, 4, 8.5, 17, 33.5, 66, 126.5 s, then every 60.5 s: (21600 - 126.5) / 60.5
+        # is 354.9, so 355 more in six hours, 362 in all.
+        waits, starts = play_through([(-signal.SIGSEGV, 0.5)], hours=6)
+        self.assertEqual(waits[:8], [1, 2, 4, 8, 16, 32, 60, 60])
+        self.assertEqual(set(waits[6:]), {60})
+        self.assertEqual(starts[:8], [0, 1.5, 4, 8.5, 17, 33.5, 66, 126.5])
+        self.assertEqual(len(starts), 362)
+        ends = {
+            "SIGKILL after 4.9 s": (-signal.SIGKILL, 4.9),
+            "Escape at once": (0, 0.3),
+            "could not start": (None, 0.0),
+            "a program failing with 3": (3, 0.01),
+        }
+        for what, end in ends.items():
+            with self.subTest(what):
+                waits, _ = play_through([end], hours=3)
+                self.assertEqual(waits[:8], [1, 2, 4, 8, 16, 32, 60, 60])
+                self.assertEqual(max(waits), 60)
+
+    def test_three_minutes_of_play_start_the_waits_again_from_the_shortest(self):
+        early, played_a_while, healthy = (-signal.SIGSEGV, 0.5), (0, 179.9), (0, 180.0)
+        # 179.9 s of play bring the piece back at once, but the next early end goes on from
+        # where the waits were; 180 s start them again from a second.
+        ends = [early] * 8 + [played_a_while, early, healthy, early, early]
+        waits, _ = play_through(ends, hours=0.5)
+        self.assertEqual(waits[:13], [1, 2, 4, 8, 16, 32, 60, 60, 0, 60, 0, 1, 2])
+        # Play of 5 s is no early end; 4.99 s is.
+        killed = [(-signal.SIGKILL, 5.0), (-signal.SIGKILL, 4.99)]
+        waits, _ = play_through([early, early, *killed], hours=0.01)
+        self.assertEqual(waits[:4], [1, 2, 0, 4])
+        # A day of rounds of three crashes and three minutes of play: the waits never pass
+        # 4 s. A round takes 3 x 0.5 + 1 + 2 + 4 + 180 = 188.5 s; the 459th starts at 86333 s,
+        # and its four starts (the last 8.5 s in) all fall within the day.
+        waits, starts = play_through([early, early, early, healthy], hours=24)
+        self.assertEqual(waits, [1, 2, 4, 0] * 459)
+        self.assertEqual(starts[-4:], [86333, 86334.5, 86337, 86341.5])
+
+    def test_without_a_usable_mode_every_minute_and_the_back_off_kept_meanwhile(self):
+        early, no_mode = (3, 0.1), (1, 0.2)
+        # Three early ends leave the next wait at 8 s; a run of exit code 1 waits a minute
+        # each and leaves it there.
+        waits, _ = play_through([early] * 3 + [no_mode] * 120 + [early, early], hours=2.2)
+        self.assertEqual(waits[:3], [1, 2, 4])
+        self.assertEqual(set(waits[3:123]), {60})
+        self.assertEqual(waits[123:125], [8, 16])
 
 
 if __name__ == "__main__":

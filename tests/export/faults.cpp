@@ -121,13 +121,22 @@ extern "C" int rename(const char* from, const char* to) {
     return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
 }
 
-int asOrdinaryUser(const std::function<int()>& work) {
+namespace {
+
+const uid_t nobody = 65534;
+
+// In a child: becomes uid (with a group of the same number and no others). True when done.
+bool become(uid_t uid) {
+    return ::setgroups(0, nullptr) == 0 && ::setresgid(uid, uid, uid) == 0 &&
+           ::setresuid(uid, uid, uid) == 0;
+}
+
+} // namespace
+
+int asUser(uid_t uid, const std::function<int()>& work) {
     const pid_t child = ::fork();
     if (child == 0) {
-        const uid_t nobody = 65534;
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
-             ::setresuid(nobody, nobody, nobody) != 0)) {
+        if (::geteuid() != uid && !become(uid)) {
             ::_exit(255);
         }
         ::_exit(work());
@@ -136,6 +145,40 @@ int asOrdinaryUser(const std::function<int()>& work) {
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
                ? WEXITSTATUS(status)
                : -1;
+}
+
+int asOrdinaryUser(const std::function<int()>& work) {
+    return ::geteuid() == 0 ? asUser(nobody, work) : asUser(::geteuid(), work);
+}
+
+OrdinaryUsersProcess::OrdinaryUsersProcess() {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return;
+    }
+    child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        if (::geteuid() == 0 && !become(nobody)) {
+            ::_exit(255);
+        }
+        const char yes = 1;
+        (void)!::write(ready[1], &yes, 1);
+        for (;;) {
+            ::pause();
+        }
+    }
+    ::close(ready[1]);
+    char yes = 0;
+    started = child > 0 && ::read(ready[0], &yes, 1) == 1;
+    ::close(ready[0]);
+}
+
+OrdinaryUsersProcess::~OrdinaryUsersProcess() {
+    if (child > 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
 }
 
 bool killedMidWrite(rlim_t bytes, const std::function<void()>& work) {

@@ -71,6 +71,25 @@ class TemporaryFault {
 // root (root ignores permission bits); returns work's result, or -1 when the child did not end
 // normally.
 int asOrdinaryUser(const std::function<int()>& work);
+// The same as any user: 255 when the child could not become uid.
+int asUser(uid_t uid, const std::function<int()>& work);
+
+// A process of the ordinary user 65534 that lives until destruction (when started as root;
+// otherwise it stays this user's). running() says whether it started and became that user.
+class OrdinaryUsersProcess {
+  public:
+    OrdinaryUsersProcess();
+    ~OrdinaryUsersProcess();
+    OrdinaryUsersProcess(const OrdinaryUsersProcess&) = delete;
+    OrdinaryUsersProcess& operator=(const OrdinaryUsersProcess&) = delete;
+
+    bool running() const { return started; }
+    pid_t pid() const { return child; }
+
+  private:
+    pid_t child = -1;
+    bool started = false;
+};
 
 // Runs work in a child process whose files may grow to bytes at most, and which is killed by
 // SIGXFSZ the moment a write goes past that, as by a power cut in the middle of a write. True

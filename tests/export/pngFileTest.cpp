@@ -3,12 +3,15 @@
 #include "faults.h"
 #include "pngReader.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -286,4 +289,81 @@ TEST(WholeFile, ATargetItsOwnerMayNotWriteIsLeftAsItIs) {
               fileNotCreated);
     EXPECT_EQ(readFile("tarvikImages/a.png.html"), "kept page");
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"a.png.html"});
+}
+
+TEST(WholeFile, InAFolderRefusingNewEntriesOnlyARegularTargetIsWrittenInPlace) {
+    // The ordinary user may write every target here but create nothing in the folder, which
+    // stays root's: each write goes the in-place way.
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to hand the targets to an ordinary user";
+    }
+    TempDir temp;
+    fs::permissions(".", fs::perms::all);
+    fs::create_directory("tarvikImages");
+    writeFile("outside", "outside");
+    ASSERT_EQ(::chown("outside", 65534, 65534), 0);
+    writeFile("tarvikImages/page.png.html", "earlier page");
+    ASSERT_EQ(::chown("tarvikImages/page.png.html", 65534, 65534), 0);
+    for (const char* fifo : {"tarvikImages/fifo.png.html", "tarvikImages/read.png.html"}) {
+        ASSERT_EQ(::mkfifo(fifo, 0666), 0);
+        ASSERT_EQ(::chmod(fifo, 0666), 0); // past the umask
+    }
+    fs::create_symlink("../outside", "tarvikImages/link.png.html");
+    const std::vector<std::string> names = listDirectory("tarvikImages");
+    const ino_t pageBefore = inodeOf("tarvikImages/page.png.html");
+    // A reader that never reads: the write end of this FIFO opens without blocking.
+    const int reader = ::open("tarvikImages/read.png.html", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    const auto attempt = [](const char* target) {
+        return asOrdinaryUser([target] {
+            ::alarm(10); // a write that blocks ends the child, which then reports -1
+            return writeText(fs::path("tarvikImages") / target, "new page");
+        });
+    };
+    EXPECT_EQ(attempt("page.png.html"), fileWritten) << "the in-place way itself is open";
+    EXPECT_EQ(readFile("tarvikImages/page.png.html"), "new page");
+    EXPECT_EQ(inodeOf("tarvikImages/page.png.html"), pageBefore);
+
+    EXPECT_EQ(attempt("fifo.png.html"), fileNotCreated) << "a FIFO without a reader";
+    EXPECT_EQ(attempt("read.png.html"), fileNotCreated) << "a FIFO with a reader";
+    char got[16];
+    EXPECT_EQ(::read(reader, got, sizeof got), 0) << "the reader was sent nothing";
+    ::close(reader);
+    EXPECT_EQ(attempt("link.png.html"), fileNotCreated) << "a symbolic link out of the folder";
+    EXPECT_EQ(readFile("outside"), "outside");
+    EXPECT_TRUE(fs::is_symlink("tarvikImages/link.png.html"));
+    EXPECT_TRUE(fs::is_fifo("tarvikImages/fifo.png.html"));
+    EXPECT_EQ(listDirectory("tarvikImages"), names) << "no temporary, nothing replaced";
+}
+
+TEST(WholeFile, TheTemporaryOfAnotherUsersLiveWriterIsLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run a writer and a cleaner as two other users";
+    }
+    // The writer is the ordinary user 65534, the cleaner another one, to whom signal 0 to the
+    // writer answers EPERM, not success.
+    const uid_t cleaner = 65533;
+    ImageFolder temp;
+    fs::permissions(".", fs::perms::all);
+    ASSERT_EQ(::chown("tarvikImages", cleaner, cleaner), 0);
+    auto writer = std::make_unique<OrdinaryUsersProcess>();
+    ASSERT_TRUE(writer->running());
+    const pid_t pid = writer->pid();
+    ASSERT_EQ(asUser(cleaner, [pid] { return ::kill(pid, 0) == -1 && errno == EPERM ? 0 : 1; }), 0);
+    const std::string live = "tarvik01-" + std::to_string(pid) + "-5e.part";
+    writeFile(fs::path("tarvikImages") / live, "half a picture");
+    writeFile("tarvikImages/tarvik01-99999999-5e.part", "left by a killed writer");
+    const auto clean = [] {
+        return asUser(cleaner, [] {
+            removeStaleTemporaries("tarvikImages");
+            return 0;
+        });
+    };
+
+    ASSERT_EQ(clean(), 0);
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{live});
+    writer.reset(); // now the writer is gone, and its temporary goes with the next clean-up
+    ASSERT_EQ(clean(), 0);
+    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{});
 }
