@@ -18,13 +18,15 @@ endforeach()
 add_custom_target(tarvik_package_files DEPENDS ${packaged}/tarvik01.6.gz ${packaged}/changelog.gz)
 # Whatever builds the program (tools/play builds nothing else) leaves it ready to install.
 add_dependencies(tarvik01 tarvik_package_files)
-# The kiosk shares the program's page.
-file(CREATE_LINK tarvik01.6.gz ${packaged}/tarvik01-kiosk.6.gz SYMBOLIC)
+# The menu start and the kiosk share the program's page.
+foreach(name tarvik01-menu tarvik01-kiosk)
+    file(CREATE_LINK tarvik01.6.gz ${packaged}/${name}.6.gz SYMBOLIC)
+endforeach()
 
 install(TARGETS tarvik01 DESTINATION games)
-install(PROGRAMS kiosk/tarvik01-kiosk DESTINATION games)
-install(FILES ${packaged}/tarvik01.6.gz ${packaged}/tarvik01-kiosk.6.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(PROGRAMS kiosk/tarvik01-kiosk ${package_dir}/tarvik01-menu DESTINATION games)
+install(FILES ${packaged}/tarvik01.6.gz ${packaged}/tarvik01-menu.6.gz
+    ${packaged}/tarvik01-kiosk.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${package_dir}/tarvik01.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${package_dir}/tarvik01-kiosk.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/xsessions)
@@ -46,6 +48,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 become twelve glyphs, the glyphs a line diagram, and the diagram, at a click,
 a greyscale picture saved with a gallery of every picture taken.
 .
+Started from the desktop's menu, it plays in the user's pictures folder,
+where its pictures and their gallery stay, in tarvikImages.
+.
 The kiosk command, tarvik01-kiosk, keeps the piece on the screen of an
 exhibition machine: it starts it again after every end, crash or hang, and
 comes with an X session for a display manager's autologin.")
@@ -55,6 +60,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The kiosk is Python, and switches blanking off with xset.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, x11-xserver-utils")
+# The menu start asks it for the pictures folder, and falls back on ~/Pictures without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-user-dirs")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -3,7 +3,9 @@
 """CPack packages the build under test (stripped, as tools/package's release build would be).
 lintian finds no error, the desktop entries and the AppStream file validate, the manual page
 renders without a warning, and the program unpacked from the package says its start-up
-message, writes test.png and ends with 0 on Escape."""
+message, writes test.png and ends with 0 on Escape. Its menu entry, launched as a desktop
+launches it from an empty home folder, plays the piece in the user's pictures folder, where
+test.png and the gallery stay."""
 
 import os
 import subprocess
@@ -11,7 +13,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import STARTUP, player
+from e2eSupport import STARTUP, pictures, player
 
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -69,13 +71,77 @@ class Package(unittest.TestCase):
 
     def test_the_installed_program_and_kiosk_sit_in_usr_games_and_the_program_plays(self):
         games = self.root / "usr/games"
-        self.assertEqual(sorted(p.name for p in games.iterdir()), ["tarvik01", "tarvik01-kiosk"])
+        self.assertEqual(
+            sorted(p.name for p in games.iterdir()),
+            ["tarvik01", "tarvik01-kiosk", "tarvik01-menu"],
+        )
         with player.Player(games / "tarvik01", "800x600", deadline=240) as game:
             game.wait_ready()
             game.key("s")
             game.wait_picture("test.png")
             self.assertEqual(game.escape(), 0)
             self.assertEqual(game.output(), STARTUP["800x600"])
+
+    def test_the_menu_entry_plays_in_the_pictures_folder_and_the_pictures_stay_there(self):
+        entry = self.root / "usr/share/applications/tarvik01.desktop"
+        program = self.root / "usr/games/tarvik01"
+        # (what the home folder holds, the pictures folder the piece must play in)
+        for what, config, folder in (
+            ("named by user-dirs.dirs", ".config/user-dirs.dirs", "Bilder"),
+            ("named in XDG_CONFIG_HOME", "elsewhere/user-dirs.dirs", "Work/Shots"),
+            ("none set and none made yet", None, "Pictures"),
+        ):
+            with self.subTest(what), player.Player(program, "800x600", launch=False) as x:
+                home = Path(tempfile.mkdtemp(prefix="home-", dir=self.root.parent))
+                env = dict(TOOL_ENV, HOME=str(home), DISPLAY=x.display)
+                # A desktop user's PATH, which holds /usr/games: here the unpacked package's.
+                env["PATH"] = "%s:/usr/bin:/bin" % (self.root / "usr/games")
+                if config:
+                    (home / config).parent.mkdir(parents=True)
+                    (home / config).write_text('XDG_PICTURES_DIR="$HOME/%s"\n' % folder)
+                    (home / folder).mkdir(parents=True)
+                    if config.startswith("elsewhere"):
+                        env["XDG_CONFIG_HOME"] = str(home / "elsewhere")
+                out, err = home.parent / (home.name + ".out"), home.parent / (home.name + ".err")
+                with open(out, "wb") as stdout, open(err, "w+") as stderr:
+                    launched = subprocess.run(
+                        ["gio", "launch", str(entry)], cwd=home, env=env,
+                        stdout=stdout, stderr=stderr, timeout=60,
+                    )  # fmt: skip
+                    self.assertEqual(launched.returncode, 0)
+                    x.wait_for("the game-mode window", x.window_focused, 60, may_exit=True)
+                    x.key("s")
+                    images = home / folder / "tarvikImages"
+                    x.wait_for("test.png listed in " + str(images), lambda: kept(images), 60,
+                               may_exit=True)  # fmt: skip
+                    x.key("Escape")
+                    x.wait_for("the piece to end", lambda: not running(program), 60, may_exit=True)
+                    stderr.seek(0)
+                    said = stderr.read()
+                self.assertEqual(out.read_bytes(), STARTUP["800x600"])
+                self.assertIn("tarvik01: pictures and their gallery go to %s\n" % images, said)
+                self.assertEqual(sorted(p.name for p in home.rglob("tarvikImages")), ["tarvikImages"])
+
+
+def kept(images):
+    """True when tarvikImages holds a whole test.png and a whole gallery that lists it."""
+    try:
+        index = (images / "tarvik01.html").read_text("latin-1")
+    except OSError:
+        return False
+    whole = index.endswith("</HTML>\n") and 'href="test.png.html"' in index
+    return whole and pictures.png_complete(images / "test.png")
+
+
+def running(program):
+    """True while a process runs the program (the menu start execs it, so it is no child)."""
+    for exe in Path("/proc").glob("[0-9]*/exe"):
+        try:
+            if exe.resolve() == program.resolve():
+                return True
+        except OSError:
+            continue
+    return False
 
 
 if __name__ == "__main__":
