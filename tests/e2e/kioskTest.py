@@ -173,7 +173,8 @@ class Kiosk(unittest.TestCase):
             "while :; do sleep 1; done\n"
         )
         stand_in.chmod(0o755)
-        process, log = self.kiosk(folder, str(stand_in))
+        # The stand-in sleeps without processor time, which the kiosk would take for a hang.
+        process, log = self.kiosk(folder, str(stand_in), None, "--hang-limit", "3600")
         pid_file = folder / "pid"
         deadline = time.monotonic() + 60
         while not (pid_file.exists() and pid_file.read_text().strip()):
