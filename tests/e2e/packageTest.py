@@ -120,7 +120,8 @@ class Package(unittest.TestCase):
                     said = stderr.read()
                 self.assertEqual(out.read_bytes(), STARTUP["800x600"])
                 self.assertIn("tarvik01: pictures and their gallery go to %s\n" % images, said)
-                self.assertEqual(sorted(p.name for p in home.rglob("tarvikImages")), ["tarvikImages"])
+                made = [path.relative_to(home) for path in home.rglob("tarvikImages")]
+                self.assertEqual(made, [Path(folder, "tarvikImages")])
 
 
 def kept(images):
