@@ -2,11 +2,12 @@
 """The player behind the demo, the browser mode, the end-to-end tests and the benchmarks.
 
 A Player starts a private Xorg server with the dummy driver (the xserver script beside this
-file) offering a chosen set of game modes, starts tarvik01 in a working directory with a
-tarvikImages folder, and plays it through xdotool. It only ever waits on what the program
-shows the world: its output, files appearing in tarvikImages, screenshots of the root window
-and the process ending; every wait has a timeout, and the whole game has a deadline. Leaving
-the `with` block stops the program and the server, whatever happened.
+file) offering a chosen set of game modes, or GNOME's compositor headless with its Xwayland,
+starts tarvik01 in a working directory with a tarvikImages folder, and plays it through
+xdotool. It only ever waits on what the program shows the world: its output, files
+appearing in tarvikImages, screenshots of the root window and the process ending; every wait
+has a timeout, and the whole game has a deadline. Leaving the `with` block stops the program
+and the server, whatever happened.
 """
 
 import os
@@ -62,6 +63,7 @@ class Player:
         deadline=900.0,
         launch=True,
         private=False,
+        server="xorg",
     ):
         """binary: the tarvik01 executable. modes: as for the xserver script ("800x600",
         "1280x1024,800x600", "none"). workdir: where the program runs (a fresh temporary
@@ -69,13 +71,16 @@ class Player:
         from start(); every wait fails once it has passed. launch: start the program with the
         server (otherwise call start_program(), for a look at the display first). private:
         the server admits only the program and the player's tools, which get a cookie made
-        for this game (XAUTHORITY); otherwise any local client may connect."""
+        for this game (XAUTHORITY); otherwise any local client may connect. server: "xorg",
+        or "mutter" for GNOME's compositor with a 1920x1080 virtual monitor, whose Xwayland
+        offers modes of its own (modes is then unused) and admits only holders of its cookie."""
         self.binary = str(Path(binary).resolve())
         self.modes = modes
         self.given_workdir = workdir
         self.deadline_seconds = deadline
         self.launch = launch
         self.private = private
+        self.server = server
         self.state = None
         self.display = None
         self.workdir = None
@@ -110,7 +115,9 @@ class Player:
         self.deadline = self.started + self.deadline_seconds
         self.state = Path(tempfile.mkdtemp(prefix="tarvik-play-x-"))
         if self.private:
-            self.tool_env["XAUTHORITY"] = str(write_cookie(self.state / "xauthority"))
+            write_cookie(self.state / "xauthority")
+        if self.private or self.server == "mutter":
+            self.tool_env["XAUTHORITY"] = str(self.state / "xauthority")
         self.display = self.start_server()
         if self.given_workdir is None:
             self.workdir = Path(tempfile.mkdtemp(prefix="tarvik-play-"))
@@ -122,8 +129,9 @@ class Player:
             self.start_program()
 
     def start_server(self):
+        kind = ["--xorg", self.modes] if self.server == "xorg" else ["--" + self.server]
         started = subprocess.run(
-            [str(HERE / "xserver"), "start", "--xorg", self.modes, str(self.state)],
+            [str(HERE / "xserver"), "start", *kind, str(self.state)],
             env=self.tool_env,
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
@@ -132,16 +140,18 @@ class Player:
         )
         display = started.stdout.strip()
         if started.returncode != 0 or not display:
-            raise PlayError(
-                "the Xorg server (%s) did not start: %s" % (self.modes, started.stderr.strip())
-            )
-        self.log("Xorg %s on %s" % (self.modes, display))
+            self.report()  # the server's log goes with the state folder
+            raise PlayError("%s did not start: %s" % (self.server_name(), started.stderr.strip()))
+        self.log("%s on %s" % (self.server_name(), display))
         return display
+
+    def server_name(self):
+        return "Xorg %s" % self.modes if self.server == "xorg" else self.server
 
     def start_program(self):
         """Starts the program on the display; its output goes to files beside the server's."""
         env = dict(os.environ, DISPLAY=self.display)
-        if self.private:
+        if "XAUTHORITY" in self.tool_env:
             env["XAUTHORITY"] = self.tool_env["XAUTHORITY"]
         if "ASAN_OPTIONS" in env:
             # LeakSanitizer matches a suppression against every frame of an allocation's stack,
@@ -179,7 +189,7 @@ class Player:
         """Tells what the program and the server said, for a game that went wrong."""
         if self.state is None:
             return
-        for name in ("stdout", "stderr", "xorg.log"):
+        for name in ("stdout", "stderr", "xorg.log" if self.server == "xorg" else "server.log"):
             path = self.state / name
             if path.exists():
                 lines = path.read_bytes().decode("latin-1").splitlines()[-15:]
