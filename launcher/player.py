@@ -27,6 +27,7 @@ HERE = Path(__file__).resolve().parent
 CYCLE_PICTURE = re.compile(r"^(\d+)-(\d+)\.png$")  # "<sum>-<seconds>.png"
 READY_WINDOW = "FREEGLUT"  # freeglut's name for its game-mode window, which it focuses
 ALL_LEFT = "L" * 64
+STILL_CPU = 0.1  # seconds of the program's processor time that a still screen must outlast
 # Sixty-four presses whose twelve glyphs all lie where an 800x600 screen shows the capture
 # square, with each of the four figures and the four shades among them. Strip s holds presses
 # 4s to 4s+3, so the strips read 14 9 4 2 8 9 1 6 5 9 4 3 4 0 5 0: the image name's sum is 83.
@@ -85,6 +86,7 @@ class Player:
         self.display = None
         self.workdir = None
         self.process = None
+        self.window_before = None  # the focused game-mode window when the program started
         self.exit_code = None
         self.log = lambda text: print("play: " + text, file=sys.stderr, flush=True)
         # Helpers run without a sanitizer run's preload: it is meant for the program alone.
@@ -159,6 +161,7 @@ class Player:
             # name, so a leak of the program's own would pass unseen. Two frames, the
             # allocator and its caller, leave the match to the caller.
             env["ASAN_OPTIONS"] += ":malloc_context_size=2"
+        self.window_before = self.focused_window()
         with open(self.state / "stdout", "wb") as out, open(self.state / "stderr", "wb") as err:
             self.process = subprocess.Popen(
                 [self.binary],
@@ -228,6 +231,17 @@ class Player:
             return False
         return text.endswith("</HTML>\n") and ('href="%s.html"' % name) in text
 
+    def cpu_seconds(self):
+        """The processor time the program has used so far, user and system (0 once it has
+        gone): it grows all the time the program runs, since its idle callback never rests."""
+        try:
+            stat = Path("/proc/%d/stat" % self.process.pid).read_text()
+        except (OSError, AttributeError):
+            return 0.0
+        # Counted from after the name: utime is field 14 of the line, stime 15.
+        fields = stat.rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
     def elapsed(self):
         return time.monotonic() - self.started
 
@@ -247,19 +261,33 @@ class Player:
                 raise WaitTimeout("gave up waiting for %s after %.0f s" % (what, timeout))
             time.sleep(poll)
 
+    def focused_window(self):
+        """The id of the window that has the focus when it is a game-mode window, else None."""
+        env = dict(self.tool_env, DISPLAY=self.display)
+
+        def ask(*args):
+            probe = subprocess.run(
+                ["xdotool", *args], env=env, stdout=subprocess.PIPE,
+                stderr=subprocess.DEVNULL, timeout=30,
+            )  # fmt: skip
+            return probe.stdout.strip() if probe.returncode == 0 else None
+
+        window = ask("getwindowfocus")
+        name = ask("getwindowname", window) if window else None
+        return window if name and READY_WINDOW.encode() in name else None
+
     def window_focused(self):
         """True when the game-mode window has the focus, so that input reaches the program."""
-        probe = subprocess.run(
-            ["xdotool", "getwindowfocus", "getwindowname"],
-            env=dict(self.tool_env, DISPLAY=self.display),
-            stdout=subprocess.PIPE,
-            stderr=subprocess.DEVNULL,
-            timeout=30,
-        )
-        return probe.returncode == 0 and READY_WINDOW.encode() in probe.stdout
+        return self.focused_window() is not None
 
     def wait_ready(self, timeout=60):
-        self.wait_for("the game-mode window", self.window_focused, timeout)
+        """Waits until this program's game-mode window has the focus: not the window of one
+        that ran before on this display, which the server may not have removed yet."""
+        self.wait_for(
+            "the game-mode window",
+            lambda: self.focused_window() not in (None, self.window_before),
+            timeout,
+        )
 
     def wait_exit(self, timeout=60):
         """Waits for the program to end and returns its exit code."""
@@ -288,14 +316,18 @@ class Player:
 
     def wait_still(self, what, test=lambda shot: True, timeout=300, gap=0.3):
         """Waits until two screenshots `gap` seconds apart are equal and the second passes
-        test: the picture has stopped moving (rest, full burst, landed digits)."""
-        last = [None]
+        test, while the program used a tenth of a second of processor time in between: the
+        picture has stopped moving (rest, full burst, landed digits), not the program (a busy
+        machine may give it no time for a while)."""
+        last = [None, 0.0]
 
         def probe():
+            cpu = self.cpu_seconds()
             shot = self.screenshot()
-            previous, last[0] = last[0], shot
-            if previous is not None and previous.pixels == shot.pixels and test(shot):
-                return shot
+            previous, ran = last
+            last[:] = shot, cpu
+            if previous is not None and cpu - ran >= STILL_CPU and previous.pixels == shot.pixels:
+                return shot if test(shot) else None
             return None
 
         return self.wait_for(what, probe, timeout, poll=gap)

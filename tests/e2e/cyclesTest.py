@@ -15,10 +15,11 @@ class Cycles(unittest.TestCase):
             first = game.play_cycle()
             game.collapse()
             # The collapse ends in a restart: nothing is left on screen, and a single press
-            # shows a single new digit, flying in from the screen centre.
+            # shows a single new digit, which flies in from the screen centre (filling much of
+            # the screen as it passes the eye) and rests in its slot.
             game.wait_fresh_cycle()
             game.click(1)
-            shot = game.wait_screen("the new cycle's first digit", lambda s: not s.is_black(), 60)
+            shot = game.wait_still("the first digit at rest", lambda s: not s.is_black(), 60)
             self.assertLess(shot.lit(), shot.width * shot.height // 4, "one digit, not a full grid")
             second = game.play_cycle("L" * 63)
             self.assertEqual(game.escape(), 0)

@@ -35,19 +35,24 @@ def fill(path, leave):
 
 
 def capture(game, images):
-    """Presses "s" and waits until the capture has been and gone: every capture creates its
-    temporary in tarvikImages, which changes the folder, and the folder then stays as it is."""
+    """Presses "s" and waits until the capture has been and gone. Every capture creates its
+    temporary in tarvikImages, which changes the folder; it is over when the folder holds no
+    temporary and has stayed as it is while the program used a third of a second of processor
+    time. A capture is one callback of a few milliseconds, so a program that merely stalls
+    (a busy machine) is never taken for one that has finished."""
     stamp = images.stat().st_mtime_ns
     game.key("s")
     game.wait_for("the capture to begin", lambda: images.stat().st_mtime_ns != stamp, 30)
-    last = [None]
+    last = [None, 0.0]  # the folder as last seen changed, and the processor time then
 
     def settled():
-        now = (images.stat().st_mtime_ns, sorted(os.listdir(images)))
-        still, last[0] = now == last[0], now
-        return still
+        cpu, now = game.cpu_seconds(), (images.stat().st_mtime_ns, sorted(os.listdir(images)))
+        if now != last[0]:
+            last[:] = now, cpu
+            return False
+        return cpu - last[1] >= 0.3 and not any(name.endswith(".part") for name in now[1])
 
-    game.wait_for("the capture to end", settled, 30, poll=0.5)
+    game.wait_for("the capture to end", settled, 60, poll=0.1)
 
 
 class FullDisk(unittest.TestCase):
