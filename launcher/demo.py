@@ -9,10 +9,11 @@ digit ones and zeros whose glyphs spread over the whole diagram), from eight poi
 screen, and dealt fast; the second as a visitor might: a few presses from scattered points,
 then the g key, which fills the grid with kinds drawn from the program's number generator, and
 dealt at a pace that lets each deal be seen. Dealing and drawing run at their own pace,
-watched for the screenshots; then left presses burst the assembly and capture it. Each phase is told once, as the screen and the files
-in tarvikImages show it. Everything is left in ./tarvikImages, the screenshots in
-./tarvikImages/screenshots. Exit code 0 when both cycles were played and Escape ended the
-program with 0; 1 when the program failed to do something in time; 130 after an interrupt.
+watched for the screenshots; then left presses burst the assembly and capture it. Each phase
+is told once, as the screen and the files in tarvikImages show it. Everything is left in
+./tarvikImages, the screenshots in ./tarvikImages/screenshots. Exit code 0 when both cycles
+were played and Escape ended the program with 0; 1 when the program failed to do something in
+time; 130 after an interrupt.
 """
 
 import math
