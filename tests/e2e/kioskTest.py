@@ -1,8 +1,9 @@
 # kioskTest.py -- tarvik01-kiosk brings the piece back after every end, and never spins
 """The kiosk plays the real tarvik01 on a private Xorg. Whatever ends a piece that has played
 a while (a kill, a hang, Escape, the long drag), a new one is on screen within two seconds,
-in the same folder; a program that fails at once is started ever more slowly; SIGTERM leaves
-nothing running, and ends at once a piece that was stopped.
+in the same folder, also when the kiosk names it relatively from another folder; a program
+that fails at once is started ever more slowly, and one missing at the kiosk's start ends the
+kiosk with 2; SIGTERM leaves nothing running, and ends at once a piece that was stopped.
 
 KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
 waits after early ends double up to a minute and stay there, and three minutes of play start
@@ -59,15 +60,16 @@ class Kiosk(unittest.TestCase):
         self.addCleanup(scratch.cleanup)
         self.scratch = Path(scratch.name)
 
-    def kiosk(self, folder, program, display=None, *options):
-        """Starts the kiosk; its output goes to a file beside the folder."""
+    def kiosk(self, folder, program, display=None, *options, cwd=None):
+        """Starts the kiosk (in cwd, or this process's folder); its output goes to a file
+        beside the folder."""
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         if display:
             env["DISPLAY"] = display
         log = open(self.scratch / (folder.name + ".log"), "w+")
         self.addCleanup(log.close)
         command = [str(KIOSK), "--binary", program, "--folder", str(folder), *options]
-        process = subprocess.Popen(command, env=env, stdout=log, stderr=log)
+        process = subprocess.Popen(command, env=env, stdout=log, stderr=log, cwd=cwd)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         return process, log
 
@@ -79,8 +81,13 @@ class Kiosk(unittest.TestCase):
 
     def test_every_end_brings_a_new_piece_on_screen_in_the_same_folder(self):
         folder = self.scratch / "gallery"
+        # Started as the README has it, from the tree with a relative --binary: the name is
+        # the start folder's, not the play folder's.
+        program = Path(binary())
+        start, relative = program.parents[1], Path(program.parent.name, program.name)
         with new_player("800x600", launch=False) as x:
-            process, log = self.kiosk(folder, binary(), x.display, "--hang-limit", str(HANG_LIMIT))
+            process, log = self.kiosk(folder, str(relative), x.display,
+                                      "--hang-limit", str(HANG_LIMIT), cwd=start)  # fmt: skip
             pieces = []
 
             def leave_nothing():
@@ -95,7 +102,7 @@ class Kiosk(unittest.TestCase):
                 """Waits for a new piece on screen; returns its pid and when it showed."""
 
                 def started():
-                    fresh = [p for p in pieces_of(process.pid, binary()) if p not in pieces]
+                    fresh = [p for p in pieces_of(process.pid, str(program)) if p not in pieces]
                     return fresh[0] if fresh else None
 
                 pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
@@ -141,14 +148,25 @@ class Kiosk(unittest.TestCase):
     def test_a_program_that_fails_at_once_is_started_ever_more_slowly(self):
         # Half a minute: starts at 0, 1, 3, 7 and 15 s, the next at 31 s. Exit code 1 (no
         # usable game mode) is tried again only after a minute, and said once. What a failed
-        # program leaves running goes with it.
+        # program leaves running goes with it. A program that vanishes after its first start
+        # (an upgrade replacing it) is looked for as slowly, and the kiosk plays on.
         kiosks = {}
         for code in (3, 1):
             stand_in = self.scratch / ("fails-%d" % code)
             stand_in.write_text("#!/bin/sh\nsleep 300 &\necho start >> starts\nexit %d\n" % code)
             stand_in.chmod(0o755)
             kiosks[code] = self.kiosk(self.scratch / ("folder-%d" % code), str(stand_in))
+        vanishing = self.scratch / "vanishing"
+        vanishing.write_text('#!/bin/sh\nrm -- "$0"\nexit 3\n')
+        vanishing.chmod(0o755)
+        gone = self.kiosk(self.scratch / "folder-gone", str(vanishing))
         time.sleep(30)
+        status, said = self.stop(*gone)
+        self.assertEqual(status, 0, said)
+        self.assertFalse(vanishing.exists())
+        self.assertEqual(said.count("exit code 3 after"), 1, said)
+        self.assertGreaterEqual(said.count("could not start: [Errno 2]"), 2, said)
+        self.assertLessEqual(said.count("could not start: [Errno 2]"), 4, said)
         for code, (process, log) in kiosks.items():
             status, said = self.stop(process, log)
             self.assertEqual(status, 0)
@@ -162,6 +180,27 @@ class Kiosk(unittest.TestCase):
             else:
                 self.assertEqual(starts, 1, said)
                 self.assertEqual(said.count("no usable game mode"), 1, said)
+
+    def test_a_program_missing_at_the_start_ends_the_kiosk_with_2_and_one_line(self):
+        not_executable = self.scratch / "not-executable"
+        not_executable.write_text("#!/bin/sh\nexit 0\n")
+        not_executable.chmod(0o644)  # no execute bit, which binds root too
+        programs = {
+            "missing": ("build-release/tarvik01", "no such file"),
+            "not executable": (not_executable.name, "not an executable file"),
+            "a folder": (".", "not an executable file"),
+        }
+        for what, (program, why) in programs.items():
+            with self.subTest(what):
+                folder = self.scratch / ("never-" + what.replace(" ", "-"))
+                process, log = self.kiosk(folder, program, cwd=self.scratch)
+                self.assertEqual(process.wait(timeout=30), 2)
+                log.seek(0)
+                said = log.read()
+                self.assertEqual(said.count("\n"), 1, said)
+                line = " tarvik01-kiosk: cannot play %s/%s: %s\n" % (self.scratch, program, why)
+                self.assertTrue(said.endswith(line), said)
+                self.assertFalse(folder.exists(), "nothing set up for a piece that cannot play")
 
     def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
         # A stand-in that notes the SIGTERM it takes: a stopped process keeps the signal
