@@ -1,12 +1,15 @@
 # kioskTest.py -- tarvik01-kiosk brings the piece back after every end, and never spins
 """The kiosk plays the real tarvik01 on a private Xorg. Whatever ends a piece that has played
 a while (a kill, a hang, Escape, the long drag), a new one is on screen within two seconds,
-in the same folder; a program that fails at once is started ever more slowly; SIGTERM leaves
-nothing running, and ends at once a piece that was stopped.
+and so after each of five Escapes pressed as soon as a piece shows, in the same folder, also
+when the kiosk names it relatively from another folder; a program that fails at once is
+started ever more slowly, and one missing at the kiosk's start ends the kiosk with 2; SIGTERM
+leaves nothing running, and ends at once a piece that was stopped.
 
 KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
-waits after early ends double up to a minute and stay there, and three minutes of play start
-them again from a second."""
+waits after early faults double up to a minute and stay there, and three minutes of play start
+them again from a second; a visitor's ends never wait, but for a storm of them that no person
+makes."""
 
 import importlib.machinery
 import importlib.util
@@ -59,15 +62,16 @@ class Kiosk(unittest.TestCase):
         self.addCleanup(scratch.cleanup)
         self.scratch = Path(scratch.name)
 
-    def kiosk(self, folder, program, display=None, *options):
-        """Starts the kiosk; its output goes to a file beside the folder."""
+    def kiosk(self, folder, program, display=None, *options, cwd=None):
+        """Starts the kiosk (in cwd, or this process's folder); its output goes to a file
+        beside the folder."""
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         if display:
             env["DISPLAY"] = display
         log = open(self.scratch / (folder.name + ".log"), "w+")
         self.addCleanup(log.close)
         command = [str(KIOSK), "--binary", program, "--folder", str(folder), *options]
-        process = subprocess.Popen(command, env=env, stdout=log, stderr=log)
+        process = subprocess.Popen(command, env=env, stdout=log, stderr=log, cwd=cwd)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         return process, log
 
@@ -79,8 +83,13 @@ class Kiosk(unittest.TestCase):
 
     def test_every_end_brings_a_new_piece_on_screen_in_the_same_folder(self):
         folder = self.scratch / "gallery"
+        # Started as the README has it, from the tree with a relative --binary: the name is
+        # the start folder's, not the play folder's.
+        program = Path(binary())
+        start, relative = program.parents[1], Path(program.parent.name, program.name)
         with new_player("800x600", launch=False) as x:
-            process, log = self.kiosk(folder, binary(), x.display, "--hang-limit", str(HANG_LIMIT))
+            process, log = self.kiosk(folder, str(relative), x.display,
+                                      "--hang-limit", str(HANG_LIMIT), cwd=start)  # fmt: skip
             pieces = []
 
             def leave_nothing():
@@ -95,7 +104,7 @@ class Kiosk(unittest.TestCase):
                 """Waits for a new piece on screen; returns its pid and when it showed."""
 
                 def started():
-                    fresh = [p for p in pieces_of(process.pid, binary()) if p not in pieces]
+                    fresh = [p for p in pieces_of(process.pid, str(program)) if p not in pieces]
                     return fresh[0] if fresh else None
 
                 pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
@@ -128,27 +137,46 @@ class Kiosk(unittest.TestCase):
             pid, shown = end_after_a_while(lambda: os.kill(pid, signal.SIGSTOP), HANG_LIMIT + 5)
             pid, shown = end_after_a_while(lambda: x.key("Escape"))
             pid, shown = end_after_a_while(lambda: x.drag(50, 300, 750, 300))
+            # A visitor's end is never punished, however soon after the start.
+            for _ in range(5):
+                ended = time.monotonic()
+                x.key("Escape")
+                pid, shown = next_piece(ended, BACK)
 
             code, said = self.stop(process, log)
             self.assertEqual(code, 0)
             self.assertEqual([p for p in pieces if alive(p)], [])
             self.assertTrue(snapshot.exists(), "the gallery is kept")
-            self.assertEqual(said.count("started the piece"), 9)
+            self.assertEqual(said.count("started the piece"), 14)
             self.assertEqual(said.count("killed by SIGKILL after"), 5)
             self.assertEqual(said.count("hung: no processor time"), 1)
-            self.assertEqual(said.count("exit code 0 after"), 2)
+            self.assertEqual(said.count("exit code 0 after"), 7)
+            self.assertEqual(said.count("; back at once"), 13, said)
 
     def test_a_program_that_fails_at_once_is_started_ever_more_slowly(self):
         # Half a minute: starts at 0, 1, 3, 7 and 15 s, the next at 31 s. Exit code 1 (no
-        # usable game mode) is tried again only after a minute, and said once. What a failed
-        # program leaves running goes with it.
+        # usable game mode) is tried again only after a minute, and said once. Exit code 0
+        # at once, twenty times in a row, is a storm no visitor makes: 21 starts at once, the
+        # next four 1, 3, 7 and 15 s later. What a failed program leaves running goes with
+        # it. A program that vanishes after its first start (an upgrade replacing it) is
+        # looked for as slowly, and the kiosk plays on.
         kiosks = {}
-        for code in (3, 1):
+        for code in (3, 1, 0):
             stand_in = self.scratch / ("fails-%d" % code)
             stand_in.write_text("#!/bin/sh\nsleep 300 &\necho start >> starts\nexit %d\n" % code)
             stand_in.chmod(0o755)
             kiosks[code] = self.kiosk(self.scratch / ("folder-%d" % code), str(stand_in))
+        vanishing = self.scratch / "vanishing"
+        vanishing.write_text('#!/bin/sh\nrm -- "$0"\nexit 3\n')
+        vanishing.chmod(0o755)
+        gone = self.kiosk(self.scratch / "folder-gone", str(vanishing))
         time.sleep(30)
+        status, said = self.stop(*gone)
+        self.assertEqual(status, 0, said)
+        self.assertFalse(vanishing.exists())
+        self.assertEqual(said.count("exit code 3 after"), 1, said)
+        self.assertGreaterEqual(said.count("could not start: [Errno 2]"), 2, said)
+        self.assertLessEqual(said.count("could not start: [Errno 2]"), 4, said)
         for code, (process, log) in kiosks.items():
             status, said = self.stop(process, log)
             self.assertEqual(status, 0)
@@ -159,9 +187,35 @@ class Kiosk(unittest.TestCase):
             if code == 3:
                 self.assertGreaterEqual(starts, 3, said)
                 self.assertLessEqual(starts, 5, said)
+            elif code == 0:
+                self.assertGreaterEqual(starts, 23, said)
+                self.assertLessEqual(starts, 25, said)
+                storm = said.count("quick ends in a row, more than a visitor makes; back in")
+                self.assertEqual(storm, starts - 20, said)
             else:
                 self.assertEqual(starts, 1, said)
                 self.assertEqual(said.count("no usable game mode"), 1, said)
+
+    def test_a_program_missing_at_the_start_ends_the_kiosk_with_2_and_one_line(self):
+        not_executable = self.scratch / "not-executable"
+        not_executable.write_text("#!/bin/sh\nexit 0\n")
+        not_executable.chmod(0o644)  # no execute bit, which binds root too
+        programs = {
+            "missing": ("build-release/tarvik01", "no such file"),
+            "not executable": (not_executable.name, "not an executable file"),
+            "a folder": (".", "not an executable file"),
+        }
+        for what, (program, why) in programs.items():
+            with self.subTest(what):
+                folder = self.scratch / ("never-" + what.replace(" ", "-"))
+                process, log = self.kiosk(folder, program, cwd=self.scratch)
+                self.assertEqual(process.wait(timeout=30), 2)
+                log.seek(0)
+                said = log.read()
+                self.assertEqual(said.count("\n"), 1, said)
+                line = " tarvik01-kiosk: cannot play %s/%s: %s\n" % (self.scratch, program, why)
+                self.assertTrue(said.endswith(line), said)
+                self.assertFalse(folder.exists(), "nothing set up for a piece that cannot play")
 
     def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
         # A stand-in that notes the SIGTERM it takes: a stopped process keeps the signal
@@ -220,7 +274,7 @@ def play_through(ends, hours):
 
 class KioskRule(unittest.TestCase):
     def test_waits_after_early_ends_double_up_to_a_minute_and_stay_there_for_hours(self):
-        # Early: under 5 s of play, however it ended. A crash 0.5 s after every start: starts
+        # Early: under 5 s of play, by any fault. A crash 0.5 s after every start: starts
         # at 0, 1.5, 4, 8.5, 17, 33.5, 66, 126.5 s, then every 60.5 s: (21600 - 126.5) / 60.5
         # is 354.9, so 355 more in six hours, 362 in all.
         waits, starts = play_through([(-signal.SIGSEGV, 0.5)], hours=6)
@@ -230,7 +284,6 @@ class KioskRule(unittest.TestCase):
         self.assertEqual(len(starts), 362)
         ends = {
             "SIGKILL after 4.9 s": (-signal.SIGKILL, 4.9),
-            "Escape at once": (0, 0.3),
             "could not start": (None, 0.0),
             "a program failing with 3": (3, 0.01),
         }
@@ -239,6 +292,28 @@ class KioskRule(unittest.TestCase):
                 waits, _ = play_through([end], hours=3)
                 self.assertEqual(waits[:8], [1, 2, 4, 8, 16, 32, 60, 60])
                 self.assertEqual(max(waits), 60)
+
+    def test_a_visitors_ends_come_back_at_once_but_a_storm_of_them_waits_as_faults_do(self):
+        quick, played, crash = (0, 0.5), (0, 5.0), (-signal.SIGSEGV, 0.5)
+        # Escape half a second after every start, for three hours (a key stuck down): twenty
+        # in a row come back at once, the 21st (started at 10 s) waits a second and the waits
+        # double from there. Starts at 11.5, 14, 18.5, 27, 43.5, 76, 136.5 s, then every 60.5
+        # s: (10800 - 136.5) / 60.5 is 176.3, so 176 more, 204 in all.
+        waits, starts = play_through([quick], hours=3)
+        self.assertEqual(waits[:28], [0] * 20 + [1, 2, 4, 8, 16, 32, 60, 60])
+        self.assertEqual(set(waits[26:]), {60})
+        self.assertEqual(starts[20:28], [10, 11.5, 14, 18.5, 27, 43.5, 76, 136.5])
+        self.assertEqual(len(starts), 204)
+        # Twenty quick Escapes, then a piece left to play 5 s, over and over: never a wait.
+        waits, _ = play_through([quick] * 20 + [played], hours=1)
+        self.assertEqual(set(waits), {0})
+        # With 21 in a row the 21st waits; 5 s of play end the row but not the back-off.
+        waits, _ = play_through([quick] * 21 + [played], hours=0.1)
+        self.assertEqual(waits[:44], [0] * 20 + [1, 0] + [0] * 20 + [2, 0])
+        # Crashes and quick Escapes in between: neither starts the other's count afresh.
+        ends = [crash] * 3 + [quick, crash] + [quick] * 19 + [crash, quick]
+        waits, _ = play_through(ends, hours=0.1)
+        self.assertEqual(waits[:26], [1, 2, 4, 0, 8] + [0] * 19 + [16, 32])
 
     def test_three_minutes_of_play_start_the_waits_again_from_the_shortest(self):
         early, played_a_while, healthy = (-signal.SIGSEGV, 0.5), (0, 179.9), (0, 180.0)
