@@ -35,7 +35,7 @@ GATHERING, DEALING, DRAWING, BURST, CAPTURE, COLLAPSE = range(len(PHASES))
 # The phase that each one proves was passed before it in the same cycle.
 IMPLIES = {DEALING: GATHERING, DRAWING: DEALING, BURST: DRAWING, CAPTURE: BURST, COLLAPSE: DRAWING}
 LOOK_PERIOD = 0.5  # seconds between two looks
-MOVED = 5  # burst distances from -5 to 5 are the square at its place
+MOVED = 5  # the square found within 4 of burst distance 0 is at its place
 
 
 def phase_of(d):
