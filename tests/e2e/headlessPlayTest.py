@@ -74,11 +74,14 @@ class HeadlessPlay(unittest.TestCase):
             with self.subTest(server=server):
                 xrun = [str(TOP / "launcher" / "xrun"), *server, "--"]
                 run = play(self.folder(), os.environ, *xrun, timeout=120)
-                self.assertEqual(run.returncode, 1)
+                said = run.stderr.decode("latin-1")
+                self.assertEqual(run.returncode, 1, said)
                 self.assertEqual(
-                    run.stdout, b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
+                    run.stdout,
+                    b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n",
+                    said,
                 )
-                hint = (run.stderr.decode("latin-1").splitlines() or [""])[-1]
+                hint = (said.splitlines() or [""])[-1]
                 self.assertIn("./tools/play --browser", hint)
                 self.assertIn("./tools/demo", hint)
 
