@@ -200,12 +200,13 @@ class Kiosk(unittest.TestCase):
         not_executable = self.scratch / "not-executable"
         not_executable.write_text("#!/bin/sh\nexit 0\n")
         not_executable.chmod(0o644)  # no execute bit, which binds root too
+        # Each as given from the scratch folder, and the path the line names for it.
         programs = {
-            "missing": ("build-release/tarvik01", "no such file"),
-            "not executable": (not_executable.name, "not an executable file"),
-            "a folder": (".", "not an executable file"),
+            "missing": ("build-release/tarvik01", "/build-release/tarvik01", "no such file"),
+            "not executable": (not_executable.name, "/not-executable", "not an executable file"),
+            "a folder": (".", "", "not an executable file"),
         }
-        for what, (program, why) in programs.items():
+        for what, (program, named, why) in programs.items():
             with self.subTest(what):
                 folder = self.scratch / ("never-" + what.replace(" ", "-"))
                 process, log = self.kiosk(folder, program, cwd=self.scratch)
@@ -213,7 +214,7 @@ class Kiosk(unittest.TestCase):
                 log.seek(0)
                 said = log.read()
                 self.assertEqual(said.count("\n"), 1, said)
-                line = " tarvik01-kiosk: cannot play %s/%s: %s\n" % (self.scratch, program, why)
+                line = " tarvik01-kiosk: cannot play %s%s: %s\n" % (self.scratch, named, why)
                 self.assertTrue(said.endswith(line), said)
                 self.assertFalse(folder.exists(), "nothing set up for a piece that cannot play")
 
