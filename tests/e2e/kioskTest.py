@@ -221,24 +221,38 @@ class Kiosk(unittest.TestCase):
     def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
         # A stand-in that notes the SIGTERM it takes: a stopped process keeps the signal
         # pending, and only one woken before the SIGKILL that follows the grace ever takes it.
+        # It starts no child: a shell stopped while its vfork child has not yet run its
+        # program waits in uninterruptible sleep, never showing as stopped.
         folder = self.scratch / "stopped"
         stand_in = self.scratch / "noting"
         stand_in.write_text(
-            "#!/bin/sh\ntrap 'echo took the SIGTERM > ended; exit 0' TERM\necho $$ > pid\n"
-            "while :; do sleep 1; done\n"
+            "#!/usr/bin/python3\nimport os, signal, sys\n"
+            "def took(number, frame):\n"
+            "    open('ended', 'w').write('took the SIGTERM\\n')\n"
+            "    sys.exit(0)\n"
+            "signal.signal(signal.SIGTERM, took)\n"
+            "open('pid', 'w').write('%d\\n' % os.getpid())\n"
+            "while True:\n"
+            "    signal.pause()\n"
         )
         stand_in.chmod(0o755)
         # The stand-in sleeps without processor time, which the kiosk would take for a hang.
         process, log = self.kiosk(folder, str(stand_in), None, "--hang-limit", "3600")
         pid_file = folder / "pid"
+
+        def said():
+            log.seek(0)
+            return log.read()
+
         deadline = time.monotonic() + 60
         while not (pid_file.exists() and pid_file.read_text().strip()):
-            self.assertLess(time.monotonic(), deadline, "no piece started")
+            self.assertLess(time.monotonic(), deadline, "no piece started: " + said())
             time.sleep(0.05)
         pid = int(pid_file.read_text())
-        os.killpg(pid, signal.SIGSTOP)  # the piece's own session: it and its sleep
+        os.killpg(pid, signal.SIGSTOP)  # the piece's own session
+        deadline = time.monotonic() + 30
         while state(pid) != "T":
-            self.assertLess(time.monotonic(), deadline, "the piece did not stop")
+            self.assertLess(time.monotonic(), deadline, "not stopped: %s %s" % (state(pid), said()))
             time.sleep(0.05)
         code, said = self.stop(process, log)
         self.assertEqual(code, 0, said)
