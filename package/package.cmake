@@ -55,6 +55,13 @@ The kiosk command, tarvik01-kiosk, keeps the piece on the screen of an
 exhibition machine: it starts it again after every end, crash or hang, and
 comes with an X session for a display manager's autologin.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A cross-build is packaged for the architecture it was built for (arm64 for aarch64-linux-gnu),
+# not for this machine's.
+if(CMAKE_CROSSCOMPILING)
+    execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -q DEB_HOST_ARCH
+        OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_ARCHITECTURE OUTPUT_STRIP_TRAILING_WHITESPACE
+        COMMAND_ERROR_IS_FATAL ANY)
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
