@@ -240,19 +240,19 @@ class Kiosk(unittest.TestCase):
         process, log = self.kiosk(folder, str(stand_in), None, "--hang-limit", "3600")
         pid_file = folder / "pid"
 
-        def said():
+        def logged():
             log.seek(0)
             return log.read()
 
         deadline = time.monotonic() + 60
         while not (pid_file.exists() and pid_file.read_text().strip()):
-            self.assertLess(time.monotonic(), deadline, "no piece started: " + said())
+            self.assertLess(time.monotonic(), deadline, "no piece started: " + logged())
             time.sleep(0.05)
         pid = int(pid_file.read_text())
         os.killpg(pid, signal.SIGSTOP)  # the piece's own session
         deadline = time.monotonic() + 30
         while state(pid) != "T":
-            self.assertLess(time.monotonic(), deadline, "not stopped: %s %s" % (state(pid), said()))
+            self.assertLess(time.monotonic(), deadline, "%s: %s" % (state(pid), logged()))
             time.sleep(0.05)
         code, said = self.stop(process, log)
         self.assertEqual(code, 0, said)
