@@ -252,7 +252,7 @@ class Kiosk(unittest.TestCase):
         os.killpg(pid, signal.SIGSTOP)  # the piece's own session
         deadline = time.monotonic() + 30
         while state(pid) != "T":
-            self.assertLess(time.monotonic(), deadline, "%s: %s" % (state(pid), logged()))
+            self.assertLess(time.monotonic(), deadline, "state %s; %s" % (state(pid), logged()))
             time.sleep(0.05)
         code, said = self.stop(process, log)
         self.assertEqual(code, 0, said)
