@@ -21,26 +21,11 @@ from pathlib import Path
 
 from e2eSupport import PATTERN_SUM, STARTUP, binary, deadline, pictures, player
 from kioskTest import PLAYED, alive, pieces_of
+from packageTest import TOOL_ENV, field, run, unpack
 
 NO_MODE = b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
 QEMU = "qemu-aarch64-static"
 AARCH64 = 183  # ELF e_machine of aarch64
-TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
-
-
-def run(*command):
-    return subprocess.run(
-        command, env=TOOL_ENV, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300
-    )
-
-
-def field(deb, name):
-    return run("dpkg-deb", "-f", str(deb), name).stdout.decode().strip()
-
-
-def unpack(deb, root):
-    unpacked = run("dpkg-deb", "-x", str(deb), str(root))
-    assert unpacked.returncode == 0, unpacked.stderr
 
 
 def files(root):

@@ -25,6 +25,15 @@ def run(*command, cwd=None):
     )  # fmt: skip
 
 
+def field(deb, name):
+    return run("dpkg-deb", "-f", str(deb), name).stdout.strip()
+
+
+def unpack(deb, root):
+    unpacked = run("dpkg-deb", "-x", str(deb), str(root))
+    assert unpacked.returncode == 0, unpacked.stderr
+
+
 class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -38,17 +47,13 @@ class Package(unittest.TestCase):
         assert made.returncode == 0, made.stdout + made.stderr
         (cls.deb,) = (out / "deb").glob("tarvik01_*.deb")
         cls.root = out / "root"
-        unpacked = run("dpkg-deb", "-x", str(cls.deb), str(cls.root))
-        assert unpacked.returncode == 0, unpacked.stderr
-
-    def field(self, name):
-        return run("dpkg-deb", "-f", str(self.deb), name).stdout.strip()
+        unpack(cls.deb, cls.root)
 
     def test_lintian_finds_no_error_and_the_fields_are_a_games_package(self):
         checked = run("lintian", "--fail-on", "error", str(self.deb))
         self.assertEqual(checked.returncode, 0, checked.stdout)
-        self.assertEqual(self.field("Section"), "games")
-        depends = self.field("Depends")
+        self.assertEqual(field(self.deb, "Section"), "games")
+        depends = field(self.deb, "Depends")
         for needed in ("python3", "x11-xserver-utils", "libglut", "libpng16"):
             self.assertIn(needed, depends)
 
