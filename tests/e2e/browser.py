@@ -18,7 +18,9 @@ def chromium(timeout=60):
         options.binary_location = "/usr/bin/chromium"
         for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--user-data-dir=" + folder):
             options.add_argument(flag)
-        service = Service("/usr/bin/chromedriver", env=dict(os.environ, HOME=folder, TMPDIR=folder))
+        # Without a sanitized run's preload, which is meant for the program alone.
+        env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+        service = Service("/usr/bin/chromedriver", env=dict(env, HOME=folder, TMPDIR=folder))
         with webdriver.Chrome(service=service, options=options) as driver:
             # get() returns after the load event: every image on the page loaded or failed.
             driver.set_page_load_timeout(timeout)

@@ -19,10 +19,10 @@ from e2eSupport import new_player, pictures
 from galleryCheck import gallery_problems, listed
 
 TEMPORARY = re.compile(r"^tarvik01-(\d+)-[0-9a-f]+\.part$")  # "tarvik01-<pid>-<hex>.part"
-PICTURES = 2000  # in the folder from the start
+PICTURES = 1000  # in the folder from the start: a regeneration of a few tenths of a second
 ADDED = 300  # before every third key kill, so that the regeneration has pages to write
-CYCLE_KILLS = 3
-KEY_KILLS = 28
+CYCLE_KILLS = 2
+KEY_KILLS = 12
 
 
 def kill(game, killed):

@@ -1,10 +1,14 @@
-# modesTest.py -- one whole cycle of the real binary on each of the four game modes
-"""A display offering exactly one of the four modes: the program reports that mode, a cycle
-of 64 left presses leaves "240-<seconds>.png" of the mode's capture size, 8-bit greyscale,
-and Escape ends the program with code 0 and nothing more printed. A display offering two or
-three of them: the largest wins."""
+# modesTest.py -- the game mode the real binary takes, its capture there, the desktop after it
+"""A display offering all four modes: the program takes 1280x1024 and says so, centres the
+pointer, and a cycle of 64 left presses leaves "240-<seconds>.png", 900 pixels of 8-bit grey
+showing the overlay frame alone. In the next cycle a long left drag in the middle of dealing,
+with the deal timer armed, ends it with 0, and the desktop is as it was: the mode (the dummy
+driver never really switches, so this shows a clean exit with the server unharmed) and the
+pointer where it was before freeglut centred it.
+Displays offering two or three of the modes: the largest wins, and "s" writes that mode's
+capture size (the 800x600 one is played whole in cyclesTest)."""
 
-import shutil
+import subprocess
 import unittest
 
 from e2eSupport import STARTUP, new_player, picture_dir, pictures, screen
@@ -12,77 +16,69 @@ from e2eSupport import STARTUP, new_player, picture_dir, pictures, screen
 BORDER = 3  # pixels along each edge that the overlay frame may cover
 
 
+def query(game, *argv):
+    return subprocess.run(argv, env=dict(game.tool_env, DISPLAY=game.display), check=True,
+                          stdout=subprocess.PIPE, text=True, timeout=60).stdout  # fmt: skip
+
+
+def desktop(game):
+    """The mode as XF86VidMode (the extension freeglut switches through) and RandR see it, and
+    the pointer."""
+    randr = [line.strip() for line in query(game, "xrandr", "--current").splitlines()
+             if "current" in line or "*" in line]  # fmt: skip
+    pointer = query(game, "xdotool", "getmouselocation").split()[:2]
+    return query(game, "xvidtune", "-show").strip(), randr, pointer
+
+
 class Modes(unittest.TestCase):
-    def play_mode(self, mode):
-        (width, height), side = screen.size(mode), screen.MODES[mode]
-        with new_player(mode) as game:
+    def test_all_four_offered_gives_1280x1024_its_capture_and_the_desktop_back(self):
+        with new_player(screen.FOUR_MODES, launch=False) as game:
+            game.xdotool("mousemove", 123, 45)
+            before = desktop(game)
+            self.assertIn('"1280x1024"', before[0])
+            game.start_program()
             game.wait_ready()
-            self.assertEqual(game.output(), STARTUP[mode])
+            self.assertEqual(game.output(), STARTUP["1280x1024"], "the first of the four wins")
+            self.assertEqual(desktop(game)[2], ["x:640", "y:512"], "game mode centres the pointer")
             path = game.play_cycle()
             self.assertRegex(path.name, r"^240-\d+\.png$", "64 ones: every strip code is 3")
-            shutil.copy(path, picture_dir() / ("mode-%s-%s" % (mode, path.name)))
-            picture = pictures.read_png(path)
-            self.assertEqual((picture.bit_depth, picture.colour_type, picture.interlace), (8, 0, 0))
-            self.assertEqual((picture.width, picture.height), (side, side))
-            self.check_frame(picture, width, height)
-            self.assertEqual(game.escape(), 0)
-            self.assertEqual(game.output(), STARTUP[mode], "nothing more is printed")
+            pictures.write_png(picture_dir() / "mode-1280x1024.png", pictures.read_png(path))
+            self.check_frame(pictures.read_png(path))
 
-    def check_frame(self, picture, width, height):
+            game.collapse()
+            game.wait_fresh_cycle()
+            game.gather("g")
+            game.wait_first_deal()  # dealing has begun: the deal timer is armed
+            game.drag(100, 100, 1000, 100)
+            self.assertEqual(game.wait_exit(), 0, "a drag of 900 pixels ends the program")
+            self.assertEqual(game.output(), STARTUP["1280x1024"], "nothing more is printed")
+            self.assertEqual(desktop(game), before)
+
+    def check_frame(self, picture):
         """With 64 ones every glyph is an ellipse whose box starts beyond the top right corner
-        of the diagram, so the capture shows the overlay frame alone: lines along the edges
-        of the square and black inside. The square reaches past the screen's top (and at 600
-        lines its right edge): those pixels are never drawn and stay black. The picture is
-        upright: the lost rows are at its top."""
+        of the diagram, so the capture shows the overlay frame alone: lines along the four
+        edges of the square and black inside."""
         side = picture.width
-        corner_x, corner_y = screen.CAPTURE_CORNER
-        shown_columns, shown_rows = min(side, width - corner_x), min(side, height - corner_y)
-        first_row = side - shown_rows
-        self.assertEqual(
-            picture.lit_in(BORDER, first_row + BORDER, shown_columns - BORDER, side - BORDER),
-            0,
-            "black inside the frame",
-        )
-        self.assertEqual(
-            picture.lit_in(0, 0, side, first_row), 0, "rows above the screen stay black"
-        )
-        self.assertEqual(
-            picture.lit_in(shown_columns, 0, side, side), 0, "columns past the screen stay black"
-        )
-        # The frame's left and bottom edges lie within every screen.
-        self.assertGreater(
-            picture.lit_in(0, first_row, BORDER, side), 0.9 * shown_rows, "left edge"
-        )
-        self.assertGreater(
-            picture.lit_in(0, side - BORDER, shown_columns, side),
-            0.9 * shown_columns,
-            "bottom edge",
-        )
-        if shown_rows == side and shown_columns == side:
-            self.assertGreater(picture.lit_in(0, 0, side, BORDER), 0.9 * side, "top edge")
-            self.assertGreater(
-                picture.lit_in(side - BORDER, 0, side, side), 0.9 * side, "right edge"
-            )
-
-    def test_1280x1024_gives_900_pixels(self):
-        self.play_mode("1280x1024")
-
-    def test_1152x864_gives_806_pixels(self):
-        self.play_mode("1152x864")
-
-    def test_1024x768_gives_750_pixels(self):
-        self.play_mode("1024x768")
-
-    def test_800x600_gives_651_pixels(self):
-        self.play_mode("800x600")
+        self.assertEqual((side, picture.height, picture.bit_depth, picture.colour_type),
+                         (900, 900, 8, 0))  # fmt: skip
+        inside = picture.lit_in(BORDER, BORDER, side - BORDER, side - BORDER)
+        self.assertEqual(inside, 0, "black inside the frame")
+        far = side - BORDER
+        edges = {"left": (0, 0, BORDER, side), "right": (far, 0, side, side),
+                 "top": (0, 0, side, BORDER), "bottom": (0, far, side, side)}  # fmt: skip
+        for edge, box in edges.items():
+            self.assertGreater(picture.lit_in(*box), 0.9 * side, edge + " edge")
 
     def test_the_largest_of_the_modes_offered_wins(self):
-        offered = ("1280x1024,1152x864", "1280x1024,800x600", "1152x864,1024x768,800x600",
-                   "1024x768,800x600")  # fmt: skip
-        for modes in offered:
+        offered = {"1280x1024,1152x864": 900, "1280x1024,800x600": 900,
+                   "1152x864,1024x768,800x600": 806, "1024x768,800x600": 750}  # fmt: skip
+        for modes, side in offered.items():
             with self.subTest(modes=modes), new_player(modes) as game:
                 game.wait_ready()
                 self.assertEqual(game.output(), STARTUP[modes.split(",")[0]])
+                game.key("s")
+                capture = pictures.read_png(game.wait_picture("test.png"))
+                self.assertEqual((capture.width, capture.height), (side, side))
                 self.assertEqual(game.escape(), 0)
 
 
