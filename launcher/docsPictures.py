@@ -37,7 +37,7 @@ def main():
     strip.save(docs / "phases.png")
 
     # The first cycle's picture is the older of the two: its name ends in the earlier second.
-    first = min(player.cycle_pictures(images), key=lambda name: int(name[:-4].split("-")[1]))
+    first = min(player.cycle_pictures(images), key=player.by_seconds)
     (docs / "capture.png").write_bytes((images / first).read_bytes())
     print("wrote %s and %s (from %s)" % (docs / "capture.png", docs / "phases.png", first))
 

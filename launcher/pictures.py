@@ -6,6 +6,7 @@ its own PNG decoder, so a picture the program wrote is read back by code that sh
 with the writer.
 """
 
+import dataclasses
 import io
 import struct
 import subprocess
@@ -22,16 +23,17 @@ IEND = b"\0\0\0\0IEND\xaeB`\x82"
 BROKEN = (OSError, SyntaxError, ValueError)
 
 
+@dataclasses.dataclass
 class Picture:
-    """Decoded 8-bit pixels, rows top first, `channels` bytes per pixel."""
+    """Decoded 8-bit pixels, rows top first, `channels` bytes per pixel; equal to another of
+    the same shape and pixels."""
 
-    def __init__(self, width, height, colour_type, pixels, bit_depth=8, interlace=0):
-        self.width = width
-        self.height = height
-        self.colour_type = colour_type
-        self.bit_depth = bit_depth
-        self.interlace = interlace
-        self.pixels = pixels
+    width: int
+    height: int
+    colour_type: int
+    pixels: bytes
+    bit_depth: int = 8
+    interlace: int = 0
 
     @property
     def channels(self):

@@ -1,12 +1,13 @@
 # player.py -- plays the real tarvik01 on a private Xorg display with real X input
-"""The player behind the demo, the browser mode, the end-to-end tests and the benchmarks.
+"""The player behind the demo, the browser mode and the benchmarks; the end-to-end tests
+extend it (tests/e2e/e2eSupport.py).
 
 A Player starts a private Xorg server with the dummy driver (the xserver script beside this
-file) offering a chosen set of game modes, or GNOME's compositor headless with its Xwayland,
-starts tarvik01 in a working directory with a tarvikImages folder, and plays it through
-xdotool. It only ever waits on what the program shows the world: its output, files
-appearing in tarvikImages, screenshots of the root window and the process ending; every wait
-has a timeout, and the whole game has a deadline. Leaving the `with` block stops the program
+file) offering a chosen set of game modes, starts tarvik01 in a working directory with a
+tarvikImages folder, and plays it through xdotool: single presses and keys, or whole cycles.
+It only ever waits on what the program shows the world: its output, files appearing in
+tarvikImages, screenshots of the root window, its processor time and its end; every wait has
+a timeout, and the whole game has a deadline. Leaving the `with` block stops the program
 and the server, whatever happened.
 """
 
@@ -19,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import typing
 from pathlib import Path
 
 from . import pictures, screen
@@ -28,10 +30,6 @@ CYCLE_PICTURE = re.compile(r"^(\d+)-(\d+)\.png$")  # "<sum>-<seconds>.png"
 READY_WINDOW = "FREEGLUT"  # freeglut's name for its game-mode window, which it focuses
 ALL_LEFT = "L" * 64
 STILL_CPU = 0.1  # seconds of the program's processor time that a still screen must outlast
-# Sixty-four presses whose twelve glyphs all lie where an 800x600 screen shows the capture
-# square, with each of the four figures and the four shades among them. Strip s holds presses
-# 4s to 4s+3, so the strips read 14 9 4 2 8 9 1 6 5 9 4 3 4 0 5 0: the image name's sum is 83.
-PATTERN = "LLLRLRRLRLRRRRLRLRRRLRRLRRRLRLLRRLRLLRRLRLRRRRLLRLRRRRRRRLRLRRRR"
 
 
 class PlayError(Exception):
@@ -64,7 +62,6 @@ class Player:
         deadline=900.0,
         launch=True,
         private=False,
-        server="xorg",
     ):
         """binary: the tarvik01 executable. modes: as for the xserver script ("800x600",
         "1280x1024,800x600", "none"). workdir: where the program runs (a fresh temporary
@@ -72,21 +69,17 @@ class Player:
         from start(); every wait fails once it has passed. launch: start the program with the
         server (otherwise call start_program(), for a look at the display first). private:
         the server admits only the program and the player's tools, which get a cookie made
-        for this game (XAUTHORITY); otherwise any local client may connect. server: "xorg",
-        or "mutter" for GNOME's compositor with a 1920x1080 virtual monitor, whose Xwayland
-        offers modes of its own (modes is then unused) and admits only holders of its cookie."""
+        for this game (XAUTHORITY); otherwise any local client may connect."""
         self.binary = str(Path(binary).resolve())
         self.modes = modes
         self.given_workdir = workdir
         self.deadline_seconds = deadline
         self.launch = launch
         self.private = private
-        self.server = server
         self.state = None
         self.display = None
         self.workdir = None
         self.process = None
-        self.window_before = None  # the focused game-mode window when the program started
         self.exit_code = None
         self.log = lambda text: print("play: " + text, file=sys.stderr, flush=True)
         # Helpers run without a sanitizer run's preload: it is meant for the program alone.
@@ -118,9 +111,10 @@ class Player:
         self.state = Path(tempfile.mkdtemp(prefix="tarvik-play-x-"))
         if self.private:
             write_cookie(self.state / "xauthority")
-        if self.private or self.server == "mutter":
-            self.tool_env["XAUTHORITY"] = str(self.state / "xauthority")
         self.display = self.start_server()
+        # The server's cookie: ours, or one the server made itself.
+        if (self.state / "xauthority").exists():
+            self.tool_env["XAUTHORITY"] = str(self.state / "xauthority")
         if self.given_workdir is None:
             self.workdir = Path(tempfile.mkdtemp(prefix="tarvik-play-"))
         else:
@@ -130,10 +124,16 @@ class Player:
         if self.launch:
             self.start_program()
 
+    def server_kind(self):
+        """The xserver script's words for the server to start."""
+        return ["--xorg", self.modes]
+
+    def server_name(self):
+        return "Xorg %s" % self.modes
+
     def start_server(self):
-        kind = ["--xorg", self.modes] if self.server == "xorg" else ["--" + self.server]
         started = subprocess.run(
-            [str(HERE / "xserver"), "start", *kind, str(self.state)],
+            [str(HERE / "xserver"), "start", *self.server_kind(), str(self.state)],
             env=self.tool_env,
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
@@ -147,21 +147,15 @@ class Player:
         self.log("%s on %s" % (self.server_name(), display))
         return display
 
-    def server_name(self):
-        return "Xorg %s" % self.modes if self.server == "xorg" else self.server
-
-    def start_program(self):
-        """Starts the program on the display; its output goes to files beside the server's."""
+    def program_env(self):
         env = dict(os.environ, DISPLAY=self.display)
         if "XAUTHORITY" in self.tool_env:
             env["XAUTHORITY"] = self.tool_env["XAUTHORITY"]
-        if "ASAN_OPTIONS" in env:
-            # LeakSanitizer matches a suppression against every frame of an allocation's stack,
-            # and every callback of the program runs below libglut, which the suppressions
-            # name, so a leak of the program's own would pass unseen. Two frames, the
-            # allocator and its caller, leave the match to the caller.
-            env["ASAN_OPTIONS"] += ":malloc_context_size=2"
-        self.window_before = self.focused_window()
+        return env
+
+    def start_program(self):
+        """Starts the program on the display; its output goes to files beside the server's."""
+        env = self.program_env()
         with open(self.state / "stdout", "wb") as out, open(self.state / "stderr", "wb") as err:
             self.process = subprocess.Popen(
                 [self.binary],
@@ -192,7 +186,7 @@ class Player:
         """Tells what the program and the server said, for a game that went wrong."""
         if self.state is None:
             return
-        for name in ("stdout", "stderr", "xorg.log" if self.server == "xorg" else "server.log"):
+        for name in ("stdout", "stderr", "xorg.log", "server.log"):
             path = self.state / name
             if path.exists():
                 lines = path.read_bytes().decode("latin-1").splitlines()[-15:]
@@ -234,13 +228,8 @@ class Player:
     def cpu_seconds(self):
         """The processor time the program has used so far, user and system (0 once it has
         gone): it grows all the time the program runs, since its idle callback never rests."""
-        try:
-            stat = Path("/proc/%d/stat" % self.process.pid).read_text()
-        except (OSError, AttributeError):
-            return 0.0
-        # Counted from after the name: utime is field 14 of the line, stime 15.
-        fields = stat.rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+        stat = process_stat(self.process.pid) if self.process else None
+        return stat.cpu if stat else 0.0
 
     def elapsed(self):
         return time.monotonic() - self.started
@@ -276,18 +265,9 @@ class Player:
         name = ask("getwindowname", window) if window else None
         return window if name and READY_WINDOW.encode() in name else None
 
-    def window_focused(self):
-        """True when the game-mode window has the focus, so that input reaches the program."""
-        return self.focused_window() is not None
-
     def wait_ready(self, timeout=60):
-        """Waits until this program's game-mode window has the focus: not the window of one
-        that ran before on this display, which the server may not have removed yet."""
-        self.wait_for(
-            "the game-mode window",
-            lambda: self.focused_window() not in (None, self.window_before),
-            timeout,
-        )
+        """Waits until a game-mode window has the focus, so that input reaches the program."""
+        self.wait_for("the game-mode window", self.focused_window, timeout)
 
     def wait_exit(self, timeout=60):
         """Waits for the program to end and returns its exit code."""
@@ -314,23 +294,26 @@ class Player:
 
         return self.wait_for(what, probe, timeout, poll)
 
-    def wait_still(self, what, test=lambda shot: True, timeout=300, gap=0.3):
-        """Waits until two screenshots `gap` seconds apart are equal and the second passes
-        test, while the program used a tenth of a second of processor time in between: the
-        picture has stopped moving (rest, full burst, landed digits), not the program (a busy
-        machine may give it no time for a while)."""
-        last = [None, 0.0]
+    def wait_unchanged(self, what, look, test, timeout, gap, cpu=STILL_CPU):
+        """Waits until look() has given the same value for as long as the program used `cpu`
+        seconds of processor time, looking every `gap` seconds, and test(value) holds; returns
+        that value. What has settled (a picture at rest, a folder after a capture) is told
+        apart from a program that merely got no time on a busy machine."""
+        last = [None, 0.0]  # the value as last seen changed, and the processor time then
 
         def probe():
-            cpu = self.cpu_seconds()
-            shot = self.screenshot()
-            previous, ran = last
-            last[:] = shot, cpu
-            if previous is not None and cpu - ran >= STILL_CPU and previous.pixels == shot.pixels:
-                return shot if test(shot) else None
-            return None
+            ran, value = self.cpu_seconds(), look()
+            if value != last[0]:
+                last[:] = value, ran
+                return None
+            return value if ran - last[1] >= cpu and test(value) else None
 
         return self.wait_for(what, probe, timeout, poll=gap)
+
+    def wait_still(self, what, test=lambda shot: True, timeout=300, gap=0.3):
+        """Waits until the screen stops moving (rest, full burst, landed digits) and the
+        screenshot passes test; returns it."""
+        return self.wait_unchanged(what, self.screenshot, test, timeout, gap)
 
     # ---- input
 
@@ -498,6 +481,12 @@ class Player:
         self.wait_still("an empty grid", lambda shot: shot.is_black(), timeout, gap=1.0)
 
 
+def by_seconds(name):
+    """The order cycle pictures were taken in: (seconds, sum) of "<sum>-<seconds>.png"."""
+    total, seconds = CYCLE_PICTURE.match(name).groups()
+    return int(seconds), int(total)
+
+
 def cycle_pictures(images):
     """Names of the "<sum>-<seconds>.png" files in a tarvikImages folder, sorted (none while
     the folder cannot be read)."""
@@ -505,6 +494,25 @@ def cycle_pictures(images):
         return sorted(p.name for p in Path(images).glob("*.png") if CYCLE_PICTURE.match(p.name))
     except OSError:
         return []
+
+
+class ProcessStat(typing.NamedTuple):
+    state: str  # R, S, D, T, Z...
+    session: int
+    cpu: float  # seconds of processor time, user and system
+
+
+def process_stat(pid):
+    """What /proc/PID/stat says of a process, or None once it is gone."""
+    try:
+        stat = Path("/proc/%d/stat" % pid).read_text()
+    except OSError:
+        return None
+    # Counted from after the name, which may hold anything: the state is field 3 of the line,
+    # the session 6, utime 14 and stime 15.
+    fields = stat.rsplit(")", 1)[1].split()
+    cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    return ProcessStat(fields[0], int(fields[3]), cpu)
 
 
 def write_cookie(path):

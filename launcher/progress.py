@@ -28,7 +28,7 @@ import threading
 import time
 
 from . import pictures, screen
-from .player import CYCLE_PICTURE, cycle_pictures
+from .player import by_seconds, cycle_pictures
 
 PHASES = ("gathering", "dealing", "drawing", "burst", "capture", "collapse")
 GATHERING, DEALING, DRAWING, BURST, CAPTURE, COLLAPSE = range(len(PHASES))
@@ -45,12 +45,6 @@ def phase_of(d):
     if d <= -MOVED:
         return COLLAPSE
     return DRAWING
-
-
-def by_seconds(name):
-    """Cycle pictures in the order they were taken: "<sum>-<seconds>.png"."""
-    total, seconds = CYCLE_PICTURE.match(name).groups()
-    return int(seconds), int(total)
 
 
 class Progress:

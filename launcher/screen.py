@@ -44,7 +44,7 @@ def size(modes):
 
 def diagram_shown(shot):
     """True when anything is lit in the diagram's square (whose top may lie off screen)."""
-    (x, y), side = DIAGRAM_CORNER, DIAGRAM_SIDE
+    x, y, side = square_at(0, shot.height)
     return shot.lit_in(x, max(shot.height - y - side, 0), x + side, shot.height - y) > 0
 
 

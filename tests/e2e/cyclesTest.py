@@ -3,7 +3,7 @@
 - its start-up bytes for 800x600;
 - "s" with nothing gathered: a black 651-pixel test.png, 8-bit greyscale, and the index lists it;
 - "s" again with five digits at rest in the capture square: test.png replaced, not black;
-- the fixed presses (player.PATTERN) hurried to their capture, named for the strips' sum, which
+- the fixed presses (PATTERN) hurried to their capture, named for the strips' sum, which
   matches the reference capture kept in tests/e2e/reference up to a few pixels (another Mesa
   may round an edge differently);
 - a left drag of exactly 600 pixels does not end the program;
@@ -23,8 +23,8 @@ import os
 import shutil
 import unittest
 
-from e2eSupport import PATTERN_SUM, REFERENCE_DIR, STARTUP, new_player, picture_dir, pictures
-from e2eSupport import player
+from e2eSupport import PATTERN, PATTERN_SUM, REFERENCE_DIR, STARTUP, new_player, picture_dir
+from e2eSupport import pictures, player
 from galleryCheck import gallery_problems, listed
 
 REFERENCE = REFERENCE_DIR / "800x600-pattern.png"
@@ -40,7 +40,7 @@ class Cycles(unittest.TestCase):
             game.wait_ready()
             self.assertEqual(game.output(), STARTUP["800x600"])
             test_png = self.snapshots(game)
-            first = game.play_cycle(player.PATTERN[5:], speed_keys=12, click_period=0.03)
+            first = game.play_cycle(PATTERN[5:], speed_keys=12, click_period=0.03)
             self.assertRegex(first.name, r"^%d-\d+\.png$" % PATTERN_SUM)
             self.compare_with_reference(pictures.read_png(first))
 
@@ -54,11 +54,11 @@ class Cycles(unittest.TestCase):
 
             game.collapse()
             game.wait_fresh_cycle()
-            game.click(1 if player.PATTERN[0] == "L" else 3)
+            game.click(1 if PATTERN[0] == "L" else 3)
             shot = game.wait_still("the first digit at rest", lambda s: not s.is_black(), 60)
             self.assertLess(shot.lit(), shot.width * shot.height // 4, "one digit, not a grid")
             second = game.play_cycle(
-                player.PATTERN[1:], speed_keys=4, hurry=False, click_period=0.3
+                PATTERN[1:], speed_keys=4, hurry=False, click_period=0.3
             )
 
             shutil.copy(REFERENCE, game.images / "earlier.png")  # from an earlier run
@@ -74,8 +74,8 @@ class Cycles(unittest.TestCase):
             names = [first.name, second.name]
             with self.subTest("each cycle its own picture"):
                 self.assertRegex(second.name, r"^%d-\d+\.png$" % PATTERN_SUM)
-                seconds = [int(name.split("-")[1][:-4]) for name in names]
-                self.assertGreater(seconds[1], seconds[0], "named when the grid was full")
+                taken = [player.by_seconds(name)[0] for name in names]
+                self.assertGreater(taken[1], taken[0], "named when the grid was full")
                 self.assertEqual(game.cycle_pictures(), sorted(names), "one picture per cycle")
             with self.subTest("the timing and the cycle do not change the picture"):
                 a, b = pictures.read_png(first), pictures.read_png(second)
@@ -95,7 +95,7 @@ class Cycles(unittest.TestCase):
                          (SIDE, SIDE, 8, 0))  # fmt: skip
         self.assertTrue(empty.is_black(), "no digit gathered yet")
         self.assertEqual(listed(game.images), ["test.png"])
-        game.gather(player.PATTERN[:5])
+        game.gather(PATTERN[:5])
         game.wait_still("five digits at rest", lambda shot: not shot.is_black(), 120)
         game.key("s")
 

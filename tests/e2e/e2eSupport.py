@@ -1,4 +1,4 @@
-# e2eSupport.py -- what the end-to-end tests share: the binary, the launcher's player, pictures
+# e2eSupport.py -- what the end-to-end tests share: the binary, a player for tests, the texts
 """Settings and helpers of the end-to-end tests.
 
 CTest passes TARVIK_BINARY (the tarvik01 under test), TARVIK_PICTURE_DIR (where pictures for
@@ -17,14 +17,15 @@ TOP = HERE.parents[1]
 sys.path.insert(0, str(TOP))
 
 from launcher import pictures, player, screen  # noqa: E402
+from launcher.demo import PATTERN  # noqa: E402
 
 __all__ = [
-    "PATTERN_SUM", "REFERENCE_DIR", "STARTUP", "TOP",
+    "NO_MODE", "PATTERN", "PATTERN_SUM", "REFERENCE_DIR", "STARTUP", "TOP", "TestPlayer",
     "new_player", "picture_dir", "pictures", "player", "screen", "start_play",
 ]  # fmt: skip
 
 REFERENCE_DIR = HERE / "reference"
-PATTERN_SUM = 83  # of player.PATTERN's strips
+PATTERN_SUM = 83  # of PATTERN's strips
 # The program's first words on each mode. The dummy driver's modes all run at 50 Hz; GLUT
 # reports 32 bits from the mode string.
 STARTUP = {
@@ -37,6 +38,47 @@ STARTUP = {
     "800x600": b"Starte tarvikWerk.\n"
         b"Bildschirmaufloesung 800x600 Pixel bei 32 bit Farbtiefe und 50 hertz\n",
 }  # fmt: skip
+NO_MODE = b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
+
+
+class TestPlayer(player.Player):
+    """The launcher's player with what only tests need: GNOME's compositor (server="mutter",
+    headless with a 1920x1080 virtual monitor, whose Xwayland offers modes of its own), the
+    sanitized build's environment, and programs started one after another on one display."""
+
+    def __init__(self, binary, modes="800x600", server="xorg", **options):
+        super().__init__(binary, modes, **options)
+        self.server = server
+        self.window_before = None  # the focused game-mode window when the program started
+
+    def server_kind(self):
+        return super().server_kind() if self.server == "xorg" else ["--" + self.server]
+
+    def server_name(self):
+        return super().server_name() if self.server == "xorg" else self.server
+
+    def program_env(self):
+        env = super().program_env()
+        if "ASAN_OPTIONS" in env:
+            # LeakSanitizer matches a suppression against every frame of an allocation's stack,
+            # and every callback of the program runs below libglut, which the suppressions
+            # name, so a leak of the program's own would pass unseen. Two frames, the
+            # allocator and its caller, leave the match to the caller.
+            env["ASAN_OPTIONS"] += ":malloc_context_size=2"
+        return env
+
+    def start_program(self):
+        self.window_before = self.focused_window()
+        super().start_program()
+
+    def wait_ready(self, timeout=60):
+        """Waits until this program's game-mode window has the focus: not the window of one
+        that ran before on this display, which the server may not have removed yet."""
+        self.wait_for(
+            "the game-mode window",
+            lambda: self.focused_window() not in (None, self.window_before),
+            timeout,
+        )
 
 
 def binary():
@@ -51,7 +93,7 @@ def deadline():
 
 
 def new_player(modes="800x600", **options):
-    return player.Player(binary(), modes, deadline=deadline(), **options)
+    return TestPlayer(binary(), modes, deadline=deadline(), **options)
 
 
 def start_play(folder, *args, prefix=(), env=None, **pipes):

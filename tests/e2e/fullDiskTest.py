@@ -14,7 +14,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import binary, deadline, pictures, player
+from e2eSupport import TestPlayer, binary, deadline, pictures
 from galleryCheck import gallery_problems, listed
 
 SIZE = 256 * 1024
@@ -38,21 +38,16 @@ def capture(game, images):
     """Presses "s" and waits until the capture has been and gone. Every capture creates its
     temporary in tarvikImages, which changes the folder; it is over when the folder holds no
     temporary and has stayed as it is while the program used a third of a second of processor
-    time. A capture is one callback of a few milliseconds, so a program that merely stalls
-    (a busy machine) is never taken for one that has finished."""
+    time (a capture is one callback of a few milliseconds)."""
     stamp = images.stat().st_mtime_ns
     game.key("s")
     game.wait_for("the capture to begin", lambda: images.stat().st_mtime_ns != stamp, 30)
-    last = [None, 0.0]  # the folder as last seen changed, and the processor time then
-
-    def settled():
-        cpu, now = game.cpu_seconds(), (images.stat().st_mtime_ns, sorted(os.listdir(images)))
-        if now != last[0]:
-            last[:] = now, cpu
-            return False
-        return cpu - last[1] >= 0.3 and not any(name.endswith(".part") for name in now[1])
-
-    game.wait_for("the capture to end", settled, 60, poll=0.1)
+    game.wait_unchanged(
+        "the capture to end",
+        lambda: (images.stat().st_mtime_ns, sorted(os.listdir(images))),
+        lambda folder: not any(name.endswith(".part") for name in folder[1]),
+        60, gap=0.1, cpu=0.3,
+    )  # fmt: skip
 
 
 class FullDisk(unittest.TestCase):
@@ -75,7 +70,7 @@ class FullDisk(unittest.TestCase):
                 % shlex.quote(mount)
             )
             inside.chmod(0o755)
-            with player.Player(inside, "800x600", workdir=workdir, deadline=deadline()) as game:
+            with TestPlayer(inside, "800x600", workdir=workdir, deadline=deadline()) as game:
                 game.wait_ready()
                 images = Path("/proc/%d/root%s/tarvikImages" % (game.process.pid, game.workdir))
                 disk = os.statvfs(images)

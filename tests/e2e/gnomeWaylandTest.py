@@ -8,7 +8,7 @@ has stopped the desktop, nothing of its session runs on: not mutter, its bus or 
 import unittest
 from pathlib import Path
 
-from e2eSupport import new_player, pictures
+from e2eSupport import new_player, pictures, player
 
 STARTUP = (b"Starte tarvikWerk.\n"
            b"Bildschirmaufloesung 1280x1024 Pixel bei 32 bit Farbtiefe und 59 hertz\n")  # fmt: skip
@@ -18,14 +18,13 @@ def running_in_session(session):
     """Names of the processes of a session that still run; a zombie runs no more, it only
     waits for its parent to collect it."""
     names = []
-    for stat in Path("/proc").glob("[0-9]*/stat"):
+    for folder in Path("/proc").glob("[0-9]*"):
+        stat = player.process_stat(int(folder.name))
         try:
-            state, _parent, _group, sid = stat.read_text().rsplit(")", 1)[1].split()[:4]
-            name = (stat.parent / "comm").read_text().strip()
+            if stat and stat.session == session and stat.state != "Z":
+                names.append((folder / "comm").read_text().strip())
         except OSError:  # it ended meanwhile
             continue
-        if int(sid) == session and state != "Z":
-            names.append(name)
     return names
 
 
