@@ -498,6 +498,7 @@ def cycle_pictures(images):
 
 class ProcessStat(typing.NamedTuple):
     state: str  # R, S, D, T, Z...
+    parent: int
     session: int
     cpu: float  # seconds of processor time, user and system
 
@@ -509,10 +510,10 @@ def process_stat(pid):
     except OSError:
         return None
     # Counted from after the name, which may hold anything: the state is field 3 of the line,
-    # the session 6, utime 14 and stime 15.
+    # the parent 4, the session 6, utime 14 and stime 15.
     fields = stat.rsplit(")", 1)[1].split()
     cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-    return ProcessStat(fields[0], int(fields[3]), cpu)
+    return ProcessStat(fields[0], int(fields[1]), int(fields[3]), cpu)
 
 
 def write_cookie(path):
