@@ -61,7 +61,7 @@ class Package(unittest.TestCase):
         self.assertEqual(checked.returncode, 0, checked.stdout)
         self.assertEqual(field(self.deb, "Section"), "games")
         depends = field(self.deb, "Depends")
-        for needed in ("python3", "x11-xserver-utils", "libglut", "libpng16"):
+        for needed in ("python3", "x11-xserver-utils", "x11-utils", "libglut", "libpng16"):
             self.assertIn(needed, depends)
 
     def test_desktop_entries_and_appstream_metadata_validate(self):
