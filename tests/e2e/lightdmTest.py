@@ -1,16 +1,10 @@
 # lightdmTest.py -- the exhibition's boot: LightDM logs a user into the package's kiosk session
-"""Debian's LightDM, given the README's autologin lines, logs a user into the X session of the
-package under test with no greeter. The kiosk plays the piece as that user in its lasting
-folder, in game mode with its start-up lines; `s` writes test.png there; Escape and a SIGKILL
-each bring a new piece within the kiosk's limit; and once LightDM is stopped nothing of the
-session runs on: kiosk, piece, the X session's helpers (ssh-agent), the X server.
-
-The machine stays as it was: LightDM, its X server and the system D-Bus it needs (none runs
-here) live in a mount namespace of their own, in which the user is in copies of /etc/passwd,
-group and shadow, LightDM's own writes to /var (login records, its per-user data) go to an
-overlay, and the bus listens in a /run/dbus of its own. The package is unpacked, not
-installed: its session file, with the commands pointed into the unpacked tree, is the only
-one LightDM finds."""
+"""Debian's LightDM, given the README's autologin lines, logs a user into the package's kiosk
+session with no greeter; the piece plays as that user in its lasting folder with its start-up
+lines, `s` writes test.png there, Escape and a SIGKILL each bring a new piece within the kiosk's
+limit, and once LightDM stops nothing of the session runs on. LightDM, its X server and the
+system D-Bus it needs run in a mount namespace of their own (the user in copies of /etc/passwd,
+group and shadow, /var under an overlay), so the machine stays as it was."""
 
 import os
 import pwd
@@ -59,13 +53,8 @@ exec lightdm -d --config "$0/lightdm.conf" --pid-file "$0/lightdm.pid"
 
 
 def free_uid():
-    uid = 64100
-    while True:
-        try:
-            pwd.getpwuid(uid)
-        except KeyError:
-            return uid
-        uid += 1
+    taken = {user.pw_uid for user in pwd.getpwall()}
+    return next(uid for uid in range(64100, 65000) if uid not in taken)
 
 
 def processes(test):
@@ -110,9 +99,7 @@ class LightDM(unittest.TestCase):
             "shadow": "exhibit:*:20000:0:99999:7:::\n",
         }
         for name, line in added.items():
-            kept = [k for k in Path("/etc", name).read_text().splitlines(True)
-                    if not k.startswith("exhibit:")]  # fmt: skip
-            (scratch / "etc" / name).write_text("".join(kept) + line)
+            (scratch / "etc" / name).write_text(Path("/etc", name).read_text() + line)
         (scratch / "lightdm.conf").write_text(TEST_LINES.format(scratch) + README_LINES)
         with new_player("1280x1024,800x600", launch=False) as x:
             shutil.copy(x.state / "xorg.conf", scratch / "xorg.conf")
@@ -129,9 +116,10 @@ class LightDM(unittest.TestCase):
                           and namespace(lightdm.pid), 30, poll=0.01, may_exit=True)  # fmt: skip
 
         def bus():
-            written = scratch / "bus.pid"
-            pid = written.read_text().strip() if written.exists() else ""
-            return int(pid) if pid else None
+            try:
+                return int((scratch / "bus.pid").read_text())
+            except (OSError, ValueError):
+                return None
 
         def session_left():
             """Whatever still runs in LightDM's namespace, or as the user, but the bus."""
@@ -141,9 +129,8 @@ class LightDM(unittest.TestCase):
         def leave_nothing():
             if lightdm.poll() is None:  # the test did not get as far as stopping it
                 for name in ("lightdm.out", "home/.xsession-errors"):
-                    if (scratch / name).exists():
-                        said = (scratch / name).read_bytes().decode("latin-1").splitlines()
-                        print("--- %s (last lines)\n%s" % (name, "\n".join(said[-20:])))
+                    said = (scratch / name).read_bytes() if (scratch / name).exists() else b""
+                    print("--- %s\n%s" % (name, said[-2000:].decode("latin-1")))
                 lightdm.kill()
                 lightdm.wait()
             for pid in [*session_left(), bus()]:
@@ -193,6 +180,3 @@ class LightDM(unittest.TestCase):
         x.wait_for("the session to end", lambda: not session_left(), 30, may_exit=True)
         os.kill(bus(), signal.SIGTERM)
         x.wait_for("the bus to end", lambda: not alive(bus()), 30, may_exit=True)
-        said = errors.read_bytes().decode("latin-1")
-        self.assertEqual(said.count("tarvik01-kiosk: started the piece"), 3, said)
-        self.assertFalse(Path("/tmp/.X11-unix/X%s" % x.display[1:]).exists())
