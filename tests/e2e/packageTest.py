@@ -5,7 +5,8 @@ lintian finds no error, the desktop entries and the AppStream file validate, the
 renders without a warning, and the program unpacked from the package says its start-up
 message, writes test.png and ends with 0 on Escape. Its menu entry, launched as a desktop
 launches it from an empty home folder, plays the piece in the user's pictures folder, where
-test.png and the gallery stay."""
+test.png and the gallery stay. The menu start ends with the piece's exit code, and with 2,
+having started nothing, where the pictures folder cannot be made or HOME is not set."""
 
 import os
 import shutil
