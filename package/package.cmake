@@ -65,8 +65,9 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The kiosk is Python, and switches blanking off with xset.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, x11-xserver-utils")
+# The kiosk is Python, switches blanking off with xset, and asks the display for its modes
+# (libXxf86vm, which x11-utils brings) and says on the screen when none fits with xmessage.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, x11-xserver-utils, x11-utils")
 # The menu start asks it for the pictures folder, and falls back on ~/Pictures without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-user-dirs")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -4,7 +4,8 @@ a while (a kill, a hang, Escape, the long drag), a new one is on screen within t
 and so after each of five Escapes pressed as soon as a piece shows, in the same folder, also
 when the kiosk names it relatively from another folder; a program that fails at once is
 started ever more slowly, and one missing at the kiosk's start ends the kiosk with 2; SIGTERM
-leaves nothing running, and ends at once a piece that was stopped.
+leaves nothing running, and ends at once a piece that was stopped. Where no mode is offered a
+note on the screen says why, until a piece plays; --check names the mode the piece takes.
 
 KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
 waits after early faults double up to a minute and stay there, and three minutes of play start
@@ -22,7 +23,7 @@ import time
 import unittest
 from pathlib import Path
 
-from e2eSupport import binary, new_player
+from e2eSupport import binary, new_player, picture_dir, pictures
 
 KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
 BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
@@ -68,7 +69,8 @@ class Kiosk(unittest.TestCase):
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         if display:
             env["DISPLAY"] = display
-        log = open(self.scratch / (folder.name + ".log"), "w+")
+        # The piece speaks ISO 8859-1.
+        log = open(self.scratch / (folder.name + ".log"), "w+", encoding="latin-1")
         self.addCleanup(log.close)
         command = [str(KIOSK), "--binary", program, "--folder", str(folder), *options]
         process = subprocess.Popen(command, env=env, stdout=log, stderr=log, cwd=cwd)
@@ -258,6 +260,56 @@ class Kiosk(unittest.TestCase):
         self.assertEqual(code, 0, said)
         self.assertFalse(alive(pid))
         self.assertEqual((folder / "ended").read_text(), "took the SIGTERM\n", said)
+
+    def test_check_names_the_mode_the_piece_takes_and_ends_with_1_without_one(self):
+        offered = "1280x1024  %s\n1152x864   %s\n1024x768   %s\n800x600    %s\n"
+        offered += "the display offers %s\n"
+        takes, no = "offered: the piece takes this one", "not offered"
+        displays = {
+            "1280x1024,1152x864,1024x768,800x600": (0, offered % (
+                takes, "offered", "offered", "offered", "1280x1024, 1152x864, 1024x768, 800x600")),
+            "800x600": (0, offered % (no, no, no, takes, "800x600")),
+            "none": (1, offered % (no, no, no, no, "640x480")),
+        }  # fmt: skip
+        for modes, (code, said) in displays.items():
+            with self.subTest(modes), new_player(modes, launch=False) as x:
+                env = x.tool_env | {"DISPLAY": x.display}
+                checked = subprocess.run([str(KIOSK), "--check"], env=env, stdout=subprocess.PIPE,
+                                         text=True, timeout=60)  # fmt: skip
+                self.assertEqual((checked.returncode, checked.stdout), (code, said))
+
+    def test_without_a_usable_mode_a_note_on_the_screen_says_why_until_a_piece_plays(self):
+        # The real piece first, where no mode is offered (it ends with 1), then a stand-in that
+        # plays on (without a window: the note stays visible until the kiosk takes it off).
+        stand_in = self.scratch / "real-then-still"
+        stand_in.write_text("#!/bin/sh\n[ -e tried ] && exec sleep 600\ntouch tried\nexec %s\n"
+                            % binary())  # fmt: skip
+        stand_in.chmod(0o755)
+        with new_player("none", launch=False) as x:
+            process, log = self.kiosk(self.scratch / "no-mode", str(stand_in), x.display,
+                                      "--hang-limit", "3600")  # fmt: skip
+            title = "^tarvik01: no usable screen mode$"
+            search = ["xdotool", "search", "--onlyvisible", "--name", title]
+
+            def note_shown():
+                found = subprocess.run(search, env=x.tool_env | {"DISPLAY": x.display},
+                                       stdout=subprocess.PIPE, timeout=30)  # fmt: skip
+                return found.stdout.split()
+
+            x.wait_for("the note", note_shown, 60, may_exit=True)
+            pictures.write_png(picture_dir() / "kiosk-no-mode-note.png", x.screenshot())
+            (note,) = pieces_of(process.pid, "xmessage")
+            text = Path("/proc/%d/cmdline" % note).read_bytes().split(b"\0")[-2].decode()
+            modes = "1280x1024  %s\n1152x864   %s\n1024x768   %s\n800x600    %s\n"
+            for said in (modes % (("not offered",) * 4), "the display offers 640x480\n",
+                         "The kiosk's log:\n%s" % log.name):  # fmt: skip
+                self.assertIn(said, text)
+            # The next try comes a minute later, and plays.
+            x.wait_for("the note to go", lambda: not note_shown(), 120, may_exit=True)
+            self.assertEqual(len(pieces_of(process.pid, "sleep")), 1, "the second piece plays")
+            code, said = self.stop(process, log)
+            self.assertEqual((code, said.count("no usable game mode")), (0, 1), said)
+            self.assertFalse(alive(note))
 
 
 def load_kiosk():

@@ -5,9 +5,11 @@ lintian finds no error, the desktop entries and the AppStream file validate, the
 renders without a warning, and the program unpacked from the package says its start-up
 message, writes test.png and ends with 0 on Escape. Its menu entry, launched as a desktop
 launches it from an empty home folder, plays the piece in the user's pictures folder, where
-test.png and the gallery stay."""
+test.png and the gallery stay. The menu start ends with the piece's exit code, and with 2,
+having started nothing, where the pictures folder cannot be made or HOME is not set."""
 
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -34,6 +36,17 @@ def unpack(deb, root):
     assert unpacked.returncode == 0, unpacked.stderr
 
 
+def package(out):
+    """Packages the build under test (TARVIK_BUILD_DIR) into OUT/deb and unpacks it into
+    OUT/root; returns the package's path and the root."""
+    config = Path(os.environ["TARVIK_BUILD_DIR"]) / "CPackConfig.cmake"
+    made = run("cpack", "--config", str(config), "-G", "DEB", "-B", str(out / "deb"))
+    assert made.returncode == 0, made.stdout + made.stderr
+    (deb,) = (out / "deb").glob("tarvik01_*.deb")
+    unpack(deb, out / "root")
+    return deb, out / "root"
+
+
 class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -42,19 +55,14 @@ class Package(unittest.TestCase):
         out = Path(scratch.name)
         # man and lintian leave files in the temporary folder (man-db's mldbm-*): keep them here.
         TOOL_ENV["TMPDIR"] = str(out)
-        config = Path(os.environ["TARVIK_BUILD_DIR"]) / "CPackConfig.cmake"
-        made = run("cpack", "--config", str(config), "-G", "DEB", "-B", str(out / "deb"))
-        assert made.returncode == 0, made.stdout + made.stderr
-        (cls.deb,) = (out / "deb").glob("tarvik01_*.deb")
-        cls.root = out / "root"
-        unpack(cls.deb, cls.root)
+        cls.deb, cls.root = package(out)
 
     def test_lintian_finds_no_error_and_the_fields_are_a_games_package(self):
         checked = run("lintian", "--fail-on", "error", str(self.deb))
         self.assertEqual(checked.returncode, 0, checked.stdout)
         self.assertEqual(field(self.deb, "Section"), "games")
         depends = field(self.deb, "Depends")
-        for needed in ("python3", "x11-xserver-utils", "libglut", "libpng16"):
+        for needed in ("python3", "x11-xserver-utils", "x11-utils", "libglut", "libpng16"):
             self.assertIn(needed, depends)
 
     def test_desktop_entries_and_appstream_metadata_validate(self):
@@ -127,6 +135,45 @@ class Package(unittest.TestCase):
                 self.assertIn("tarvik01: pictures and their gallery go to %s\n" % images, said)
                 made = [path.relative_to(home) for path in home.rglob("tarvikImages")]
                 self.assertEqual(made, [Path(folder, "tarvikImages")])
+
+
+    def test_the_menu_start_ends_as_the_piece_did_and_plays_nowhere_without_its_folder(self):
+        menu = self.root / "usr/games/tarvik01-menu"
+        # A backslash in the home folder's name, which some echos would take for an escape.
+        home = Path(tempfile.mkdtemp(prefix="home-\\t-", dir=self.root.parent))
+        pictures = home / "Pictures"
+        no_home = {k: v for k, v in TOOL_ENV.items() if k != "HOME"}
+        cannot = "tarvik01: cannot make %s/tarvikImages; not started, no picture would be kept\n"
+        # (the environment, what the pictures folder is, its exit code, its last line)
+        cases = {
+            "the piece ends with 1": (
+                dict(no_home, HOME=str(home)), None, 1,
+                "tarvik01: pictures and their gallery go to %s/tarvikImages\n" % pictures,
+            ),
+            "no pictures folder can be made": (
+                dict(no_home, HOME=str(home)), "a file", 2, cannot % pictures,
+            ),
+            "HOME is not set": (
+                no_home, None, 2,
+                "tarvik01: HOME is not set, so there is no pictures folder; not started\n",
+            ),
+        }  # fmt: skip
+        # Where no mode is offered the piece says so on its standard output and ends with 1.
+        with player.Player(self.root / "usr/games/tarvik01", "none", launch=False) as x:
+            for what, (env, folder, code, said) in cases.items():
+                with self.subTest(what):
+                    if folder == "a file":
+                        shutil.rmtree(pictures)  # the first case's
+                        pictures.write_text("")
+                    ran = subprocess.run([str(menu)], cwd=home, env=dict(env, DISPLAY=x.display),
+                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                         timeout=60)  # fmt: skip
+                    self.assertEqual(ran.returncode, code, ran.stderr)
+                    self.assertTrue(ran.stderr.decode().endswith(said), ran.stderr)
+                    failed = "Bildschirmmodi werden von der Grafikkarte nicht unterstützt.\n"
+                    self.assertEqual(ran.stdout, failed.encode("latin-1") if code == 1 else b"")
+                    self.assertEqual(list(home.glob("**/tarvikImages")),
+                                     [pictures / "tarvikImages"] if code == 1 else [])  # fmt: skip
 
 
 def kept(images):
