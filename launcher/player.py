@@ -216,15 +216,6 @@ class Player:
     def cycle_pictures(self):
         return cycle_pictures(self.images)
 
-    def gallery_lists(self, name):
-        """True when the index page is whole and links to the page of this PNG."""
-        index = self.images / "tarvik01.html"
-        try:
-            text = index.read_bytes().decode("latin-1")
-        except OSError:
-            return False
-        return text.endswith("</HTML>\n") and ('href="%s.html"' % name) in text
-
     def cpu_seconds(self):
         """The processor time the program has used so far, user and system (0 once it has
         gone): it grows all the time the program runs, since its idle callback never rests."""
@@ -276,14 +267,10 @@ class Player:
 
     def wait_picture(self, name, timeout=120):
         """Waits until tarvikImages/name is a whole PNG and the gallery lists it."""
-        path = self.images / name
         self.wait_for(
-            "%s to be written and listed" % name,
-            lambda: pictures.png_complete(path) and self.gallery_lists(name),
-            timeout,
-            poll=0.05,
+            "%s to be written and listed" % name, lambda: kept(self.images, name), timeout, 0.05
         )
-        return path
+        return self.images / name
 
     def wait_screen(self, what, test, timeout, poll=0.2):
         """Polls screenshots until test(screenshot) holds; returns that screenshot."""
@@ -485,6 +472,16 @@ def by_seconds(name):
     """The order cycle pictures were taken in: (seconds, sum) of "<sum>-<seconds>.png"."""
     total, seconds = CYCLE_PICTURE.match(name).groups()
     return int(seconds), int(total)
+
+
+def kept(images, name):
+    """True when the tarvikImages folder holds the PNG whole and its whole index lists it."""
+    try:
+        index = (Path(images) / "tarvik01.html").read_bytes().decode("latin-1")
+    except OSError:
+        return False
+    listed = index.endswith("</HTML>\n") and ('href="%s.html"' % name) in index
+    return listed and pictures.png_complete(Path(images) / name)
 
 
 def cycle_pictures(images):

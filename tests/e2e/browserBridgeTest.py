@@ -1,9 +1,10 @@
 # browserBridgeTest.py -- the browser mode's secret, checked at the bridge with no browser
 """The password of ./tools/play --browser is eight letters or digits that seeding Python's
 generator does not replay, and the file that hands it to the VNC server is readable by its
-owner alone until the server has read and removed it. Stand-ins take the places of x11vnc and websockify: the
-first notes how it finds the password file, then reads and removes it as x11vnc does when told
-"rm:"; both listen where they are told, which is all the bridge waits for."""
+owner alone until the server has read and removed it. Stand-ins take the places of x11vnc and
+websockify: the first notes how it finds the password file, then reads and removes it as
+x11vnc does when told "rm:"; both listen where they are told, which is all the bridge waits
+for."""
 
 import json
 import os

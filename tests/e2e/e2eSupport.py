@@ -16,6 +16,9 @@ HERE = Path(__file__).resolve().parent
 TOP = HERE.parents[1]
 sys.path.insert(0, str(TOP))
 
+import Xlib.display  # noqa: E402
+import Xlib.ext.res  # noqa: E402
+
 from launcher import pictures, player, screen  # noqa: E402
 from launcher.demo import PATTERN  # noqa: E402
 
@@ -44,12 +47,13 @@ NO_MODE = b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
 class TestPlayer(player.Player):
     """The launcher's player with what only tests need: GNOME's compositor (server="mutter",
     headless with a 1920x1080 virtual monitor, whose Xwayland offers modes of its own), the
-    sanitized build's environment, and programs started one after another on one display."""
+    sanitized build's environment, and programs started one after another on one display, by
+    the player or by others (a kiosk, a menu entry)."""
 
     def __init__(self, binary, modes="800x600", server="xorg", **options):
         super().__init__(binary, modes, **options)
         self.server = server
-        self.window_before = None  # the focused game-mode window when the program started
+        self.x = None  # a connection of the test's own to the display
 
     def server_kind(self):
         return super().server_kind() if self.server == "xorg" else ["--" + self.server]
@@ -67,18 +71,38 @@ class TestPlayer(player.Player):
             env["ASAN_OPTIONS"] += ":malloc_context_size=2"
         return env
 
-    def start_program(self):
-        self.window_before = self.focused_window()
-        super().start_program()
+    def focused_pid(self):
+        """The process whose window has the focus, as the X server knows its client, or None."""
+        if self.x is None or self.x.get_display_name() != self.display:
+            previous = os.environ.get("XAUTHORITY")
+            os.environ["XAUTHORITY"] = self.tool_env.get("XAUTHORITY", previous or "")
+            try:
+                self.x = Xlib.display.Display(self.display)
+            finally:
+                os.environ.pop("XAUTHORITY")
+                if previous is not None:
+                    os.environ["XAUTHORITY"] = previous
+        focus = self.x.get_input_focus().focus
+        if isinstance(focus, int):  # None or PointerRoot
+            return None
+        spec = {"client": focus.id, "mask": Xlib.ext.res.LocalClientPIDMask}
+        ids = self.x.res_query_client_ids([spec]).ids
+        return ids[0].value[0] if ids else None
 
-    def wait_ready(self, timeout=60):
-        """Waits until this program's game-mode window has the focus: not the window of one
-        that ran before on this display, which the server may not have removed yet."""
-        self.wait_for(
-            "the game-mode window",
-            lambda: self.focused_window() not in (None, self.window_before),
-            timeout,
-        )
+    def wait_ready(self, timeout=60, poll=0.1, pid=None):
+        """Waits until the window of the program (or of process pid, which someone else
+        started) has the focus: not the window of one that ran before on this display, which
+        the server may not have removed yet and may have given the same number."""
+        pid = pid or self.process.pid
+        mine = pid == getattr(self.process, "pid", None)
+        self.wait_for("the program's window", lambda: self.focused_pid() == pid, timeout, poll,
+                      may_exit=not mine)  # fmt: skip
+
+    def stop(self):
+        if self.x is not None:
+            self.x.close()
+            self.x = None
+        super().stop()
 
 
 def binary():

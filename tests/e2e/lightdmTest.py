@@ -17,8 +17,8 @@ import unittest
 from pathlib import Path
 
 import packageTest
-from e2eSupport import STARTUP, new_player
-from kioskTest import BACK, PLAYED, alive
+from e2eSupport import STARTUP, new_player, player
+from kioskTest import BACK, PLAYED, alive, wait_piece
 
 # As the README gives them to an exhibitor.
 README_LINES = """
@@ -146,16 +146,8 @@ class LightDM(unittest.TestCase):
         pieces = []
 
         def next_piece(ended, timeout):
-            def started():
-                fresh = processes(lambda pid: Path("/proc/%d/exe" % pid).resolve() == program)
-                fresh = [pid for pid in fresh if pid not in pieces]
-                return fresh[0] if fresh else None
-
-            pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
-            pieces.append(pid)
-            x.wait_for("its window", x.window_focused, timeout, poll=0.05, may_exit=True)
-            shown = time.monotonic()
-            self.assertLessEqual(shown - ended, timeout)
+            ours = lambda pid: Path("/proc/%d/exe" % pid).resolve() == program  # noqa: E731
+            pid, shown = wait_piece(self, x, pieces, lambda: processes(ours), ended, timeout)
             self.assertEqual((owner(pid), Path("/proc/%d/cwd" % pid).resolve()), (uid, folder))
             return pid, shown
 
@@ -165,7 +157,7 @@ class LightDM(unittest.TestCase):
                    may_exit=True)  # fmt: skip
         x.key("s")
         images = folder / "tarvikImages"
-        x.wait_for("test.png", lambda: packageTest.kept(images), 60, may_exit=True)
+        x.wait_for("test.png", lambda: player.kept(images, "test.png"), 60, may_exit=True)
         ended = time.monotonic()
         x.key("Escape")
         pid, shown = next_piece(ended, BACK)

@@ -15,7 +15,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import STARTUP, pictures, player
+from e2eSupport import STARTUP, TestPlayer, pictures, player
 
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -104,7 +104,7 @@ class Package(unittest.TestCase):
             ("named in XDG_CONFIG_HOME", "elsewhere/user-dirs.dirs", "Work/Shots"),
             ("none set and none made yet", None, "Pictures"),
         ):
-            with self.subTest(what), player.Player(program, "800x600", launch=False) as x:
+            with self.subTest(what), TestPlayer(program, "800x600", launch=False) as x:
                 home = Path(tempfile.mkdtemp(prefix="home-", dir=self.root.parent))
                 env = dict(TOOL_ENV, HOME=str(home), DISPLAY=x.display)
                 # A desktop user's PATH, which holds /usr/games: here the unpacked package's.
@@ -122,11 +122,12 @@ class Package(unittest.TestCase):
                         stdout=stdout, stderr=stderr, timeout=60,
                     )  # fmt: skip
                     self.assertEqual(launched.returncode, 0)
-                    x.wait_for("the game-mode window", x.window_focused, 60, may_exit=True)
+                    pid = x.wait_for("the piece", lambda: running(program), 60, may_exit=True)
+                    x.wait_ready(pid=pid)
                     x.key("s")
                     images = home / folder / "tarvikImages"
-                    x.wait_for("test.png listed in " + str(images), lambda: kept(images), 60,
-                               may_exit=True)  # fmt: skip
+                    listed = lambda: player.kept(images, "test.png")  # noqa: E731
+                    x.wait_for("test.png listed in " + str(images), listed, 60, may_exit=True)
                     x.key("Escape")
                     x.wait_for("the piece to end", lambda: not running(program), 60, may_exit=True)
                     stderr.seek(0)
@@ -176,25 +177,16 @@ class Package(unittest.TestCase):
                                      [pictures / "tarvikImages"] if code == 1 else [])  # fmt: skip
 
 
-def kept(images):
-    """True when tarvikImages holds a whole test.png and a whole gallery that lists it."""
-    try:
-        index = (images / "tarvik01.html").read_text("latin-1")
-    except OSError:
-        return False
-    whole = index.endswith("</HTML>\n") and 'href="test.png.html"' in index
-    return whole and pictures.png_complete(images / "test.png")
-
-
 def running(program):
-    """True while a process runs the program (the menu start execs it, so it is no child)."""
+    """The pid of a process that runs the program (the menu start execs it, so it is no
+    child), None when none does."""
     for exe in Path("/proc").glob("[0-9]*/exe"):
         try:
             if exe.resolve() == program.resolve():
-                return True
+                return int(exe.parent.name)
         except OSError:
             continue
-    return False
+    return None
 
 
 if __name__ == "__main__":
