@@ -5,7 +5,7 @@ ends by itself with exit code 0, leaving both cycles' pictures, the gallery list
 screenshots.
 On a display with none of the four game modes (Xvfb offers no game mode at all; the Xorg one
 other modes) the program's own message and exit code stay, with no start-up line, and one line
-points to the browser mode and the demo."""
+points to the browser mode and the demo; tools/play made tarvikImages before the start."""
 
 import os
 import re
@@ -73,7 +73,9 @@ class HeadlessPlay(unittest.TestCase):
         for server in (["--xvfb"], ["--xorg", "none"]):
             with self.subTest(server=server):
                 xrun = [str(TOP / "launcher" / "xrun"), *server, "--"]
-                run = play(self.folder(), os.environ, *xrun, timeout=120)
+                folder = self.folder()
+                run = play(folder, os.environ, *xrun, timeout=120)
+                self.assertTrue((folder / "tarvikImages").is_dir(), "made before the start")
                 said = run.stderr.decode("latin-1")
                 self.assertEqual(run.returncode, 1, said)
                 self.assertEqual(run.stdout, NO_MODE, said)
