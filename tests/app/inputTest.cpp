@@ -59,7 +59,7 @@ TEST_F(Input, SpaceTogglesThePauseInAnyPhaseAndClicksAndKeysStillAct) {
     paused = 0;
 }
 
-TEST_F(Input, PlusAndMinusAndPressesInDealingScaleTheDealIntervalInSinglePrecision) {
+TEST_F(Input, KeysAndPressesScaleTheDealIntervalInDealingAndTheSpeedInDrawing) {
     const auto faster = static_cast<float>(1000.0 / 1.5);
     onKeyboard('+', 0, 0);
     EXPECT_EQ(dealInterval, faster);
@@ -78,6 +78,18 @@ TEST_F(Input, PlusAndMinusAndPressesInDealingScaleTheDealIntervalInSinglePrecisi
         onKeyboard('-', 0, 0);
     }
     EXPECT_TRUE(std::isinf(dealInterval)) << "the interval has no bound of its own";
+    // In drawing, presses change the speed, which never falls below 1.
+    Phase = 5;
+    dealInterval = 1000.0f;
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    leftPress();
+    EXPECT_EQ(diagramSpeed, 1.2f);
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f) << "1.2f / 1.2 is just above 1 and is stored as 1";
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    EXPECT_EQ(dealInterval, 1000.0f);
 }
 
 TEST_F(Input, UnlistedKeysAndUpperCaseLettersDoNothingAndSWritesTestPngInEveryPhase) {
@@ -159,20 +171,6 @@ TEST_F(Input, EveryLeftPressAddsAOneRightPressesZerosAndGTheRestAtThePointer) {
     leftRelease();
     rightPress();
     EXPECT_EQ(scalars(), full) << "no press adds a 65th element";
-}
-
-TEST_F(Input, PressesInDrawingChangeTheSpeedWhichNeverFallsBelowOne) {
-    onKeyboard('g', 0, 0);
-    Phase = 5;
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f);
-    leftPress();
-    EXPECT_EQ(diagramSpeed, 1.2f);
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f) << "1.2f / 1.2 is just above 1 and is stored as 1";
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f);
-    EXPECT_EQ(dealInterval, 1000.0f);
 }
 
 TEST_F(Input, RestBurstCollapseAndCaptureFollowThePressesInRowOrder) {

@@ -17,7 +17,7 @@ class SceneStore : public ::testing::Test {
 
 } // namespace
 
-TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
+TEST_F(SceneStore, ResetLaysOutTheGridInGroupsOfFourAndDrawsThreeOffsetsPerSlotInOrder) {
     freshScene(7);
     // 0 and 15 end a row's first and last groups, 4 starts its second group, 16 the second row.
     const struct {
@@ -37,9 +37,7 @@ TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
         expectPoint(e.path[0], 0, 0, 0);
         EXPECT_EQ(e.age, 0);
     }
-}
-
-TEST_F(SceneStore, ResetDrawsThreeOffsetsPerSlotInOrderAnd384DrawsInAll) {
+    // The control points: three offsets per slot in order, 384 draws in all.
     freshScene(2024);
     seedGenerator(2024);
     for (int i = 0; i < elementPoolSize; ++i) {
