@@ -42,7 +42,7 @@ class Input : public SceneTest<5> {
 
 } // namespace
 
-TEST_F(Input, SpaceTogglesThePauseInAnyPhase) {
+TEST_F(Input, SpaceTogglesThePauseInAnyPhaseAndClicksAndKeysStillAct) {
     for (int phase = 1; phase <= 9; ++phase) {
         Phase = phase;
         onKeyboard(' ', 0, 0);
@@ -50,28 +50,49 @@ TEST_F(Input, SpaceTogglesThePauseInAnyPhase) {
         onKeyboard(' ', 0, 0);
         EXPECT_EQ(paused, 0);
     }
+    Phase = 1;
+    paused = 1;
+    leftPress();
+    onKeyboard('+', 0, 0);
+    EXPECT_EQ(elementCount, 1);
+    EXPECT_LT(dealInterval, 1000.0f);
+    paused = 0;
 }
 
-TEST_F(Input, PlusAndMinusScaleTheDealIntervalInSinglePrecision) {
+TEST_F(Input, KeysAndPressesScaleTheDealIntervalInDealingAndTheSpeedInDrawing) {
+    const auto faster = static_cast<float>(1000.0 / 1.5);
     onKeyboard('+', 0, 0);
-    EXPECT_EQ(dealInterval, static_cast<float>(1000.0 / 1.5));
+    EXPECT_EQ(dealInterval, faster);
     onKeyboard('-', 0, 0);
-    EXPECT_EQ(dealInterval, static_cast<float>(static_cast<float>(1000.0 / 1.5) * 1.5));
+    EXPECT_EQ(dealInterval, static_cast<float>(faster * 1.5));
+    onKeyboard('g', 0, 0);
+    Phase = 3;
+    dealInterval = 1000.0f;
+    leftPress();
+    EXPECT_EQ(dealInterval, faster);
+    rightPress();
+    rightPress();
+    EXPECT_EQ(dealInterval, static_cast<float>(static_cast<float>(faster * 1.5) * 1.5));
+    EXPECT_EQ(diagramSpeed, 1.0f);
     for (int i = 0; i < 300; ++i) {
         onKeyboard('-', 0, 0);
     }
     EXPECT_TRUE(std::isinf(dealInterval)) << "the interval has no bound of its own";
+    // In drawing, presses change the speed, which never falls below 1.
+    Phase = 5;
+    dealInterval = 1000.0f;
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    leftPress();
+    EXPECT_EQ(diagramSpeed, 1.2f);
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f) << "1.2f / 1.2 is just above 1 and is stored as 1";
+    rightPress();
+    EXPECT_EQ(diagramSpeed, 1.0f);
+    EXPECT_EQ(dealInterval, 1000.0f);
 }
 
-TEST_F(Input, GFillsThePoolAtThePointer) {
-    onMotion(halfWidth + 200, halfHeight - 100);
-    onKeyboard('g', 0, 0);
-    EXPECT_EQ(elementCount, 64);
-    EXPECT_FLOAT_EQ(elements[63].start.x, 1.0f);
-    EXPECT_FLOAT_EQ(elements[63].start.y, 0.5f);
-}
-
-TEST_F(Input, UnlistedKeysAndUpperCaseLettersDoNothing) {
+TEST_F(Input, UnlistedKeysAndUpperCaseLettersDoNothingAndSWritesTestPngInEveryPhase) {
     const Scalars before = scalars();
     TempDir dir;
     std::filesystem::create_directory("tarvikImages");
@@ -81,11 +102,6 @@ TEST_F(Input, UnlistedKeysAndUpperCaseLettersDoNothing) {
         EXPECT_EQ(scalars(), before) << "key " << static_cast<int>(key);
     }
     EXPECT_TRUE(std::filesystem::is_empty("tarvikImages"));
-}
-
-TEST_F(Input, SWritesTestPngInEveryPhase) {
-    TempDir dir;
-    std::filesystem::create_directory("tarvikImages");
     for (int phase = 1; phase <= 9; ++phase) {
         Phase = phase;
         std::filesystem::remove("tarvikImages/test.png");
@@ -95,10 +111,6 @@ TEST_F(Input, SWritesTestPngInEveryPhase) {
     EXPECT_TRUE(std::filesystem::exists("tarvikImages/tarvik01.html"));
 }
 
-TEST_F(Input, EscapeEndsTheProgramWithCodeZero) {
-    EXPECT_EXIT(onKeyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
-}
-
 TEST_F(Input, MotionIsRelativeToTheCentreAndMeasuresTheDragOnlyWhileDragging) {
     onMotion(100, 900);
     EXPECT_EQ(pointerX, 100 - halfWidth);
@@ -106,18 +118,17 @@ TEST_F(Input, MotionIsRelativeToTheCentreAndMeasuresTheDragOnlyWhileDragging) {
     EXPECT_EQ(dragDX, 0);
     leftPress(300, 400);
     EXPECT_EQ(dragging, 1);
+    EXPECT_EQ(dragStartX, 300);
     onMotion(250, 410);
     EXPECT_EQ(dragDX, 50);
     EXPECT_EQ(dragDY, -10);
     leftRelease(250, 410);
     EXPECT_EQ(dragging, 0);
-    EXPECT_EQ(dragDX, 0);
-    EXPECT_EQ(dragDY, 0);
-    EXPECT_EQ(dragStartX, 0);
-    EXPECT_EQ(dragStartY, 0);
+    EXPECT_EQ(dragDX + dragDY + dragStartX + dragStartY, 0);
 }
 
-TEST_F(Input, ADragOfAtMostSixHundredPixelsToItsLastMotionDoesNotEndTheProgram) {
+TEST_F(Input, EscapeAndADragOfMoreThanSixHundredPixelsToItsLastMotionEndTheProgram) {
+    EXPECT_EXIT(onKeyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
     // Run in a child that ends with 7 if the program is still running after the drags: quit's
     // exit code 0 would pass for success in the test process itself.
     auto dragsThenReport = [] {
@@ -131,25 +142,17 @@ TEST_F(Input, ADragOfAtMostSixHundredPixelsToItsLastMotionDoesNotEndTheProgram) 
         std::exit(quitRequested == -1 ? 7 : 8);
     };
     EXPECT_EXIT(dragsThenReport(), ::testing::ExitedWithCode(7), "");
-}
-
-TEST_F(Input, ADragOfSixHundredAndOnePixelsEndsTheProgramWithCodeZero) {
     leftPress(100, 100);
     onMotion(701, 100);
-    EXPECT_EXIT(leftRelease(701, 100), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(Input, AHugeDragEndsTheProgramInsteadOfOverflowing) {
+    EXPECT_EXIT(leftRelease(701, 100), ::testing::ExitedWithCode(0), "") << "601 pixels";
     leftPress(-40000, -40000);
     onMotion(40000, 40000);
-    EXPECT_EXIT(leftRelease(0, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(leftRelease(0, 0), ::testing::ExitedWithCode(0), "") << "no overflow";
 }
 
-TEST_F(Input, EveryLeftPressAddsAOneAndStartsADragAndRightPressesAddZeros) {
+TEST_F(Input, EveryLeftPressAddsAOneRightPressesZerosAndGTheRestAtThePointer) {
     onMotion(halfWidth - 200, halfHeight);
     leftPress(10, 20);
-    EXPECT_EQ(dragging, 1);
-    EXPECT_EQ(dragStartX, 10);
     leftRelease(10, 20);
     rightPress();
     onMouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 0, 0);
@@ -158,7 +161,11 @@ TEST_F(Input, EveryLeftPressAddsAOneAndStartsADragAndRightPressesAddZeros) {
     EXPECT_EQ(elements[0].kind, 1);
     EXPECT_EQ(elements[1].kind, 0);
     EXPECT_FLOAT_EQ(elements[0].start.x, -1.0f);
+    onMotion(halfWidth + 200, halfHeight - 100);
     onKeyboard('g', 0, 0);
+    EXPECT_EQ(elementCount, 64);
+    EXPECT_FLOAT_EQ(elements[63].start.x, 1.0f);
+    EXPECT_FLOAT_EQ(elements[63].start.y, 0.5f);
     const Scalars full = scalars();
     leftPress();
     leftRelease();
@@ -166,35 +173,15 @@ TEST_F(Input, EveryLeftPressAddsAOneAndStartsADragAndRightPressesAddZeros) {
     EXPECT_EQ(scalars(), full) << "no press adds a 65th element";
 }
 
-TEST_F(Input, PressesInDealingChangeTheDealInterval) {
+TEST_F(Input, RestBurstCollapseAndCaptureFollowThePressesInRowOrder) {
     onKeyboard('g', 0, 0);
-    Phase = 3;
-    leftPress();
-    EXPECT_EQ(dealInterval, static_cast<float>(1000.0 / 1.5));
+    dealPlacements();
+    Phase = 6;
     rightPress();
-    rightPress();
-    EXPECT_EQ(dealInterval,
-              static_cast<float>(static_cast<float>(static_cast<float>(1000.0 / 1.5) * 1.5) * 1.5));
-    EXPECT_EQ(diagramSpeed, 1.0f);
-}
-
-TEST_F(Input, PressesInDrawingChangeTheSpeedWhichNeverFallsBelowOne) {
-    onKeyboard('g', 0, 0);
-    Phase = 5;
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f);
-    leftPress();
-    EXPECT_EQ(diagramSpeed, 1.2f);
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f) << "1.2f / 1.2 is just above 1 and is stored as 1";
-    rightPress();
-    EXPECT_EQ(diagramSpeed, 1.0f);
-    EXPECT_EQ(dealInterval, 1000.0f);
-}
-
-TEST_F(Input, RestBurstAndCaptureFollowThePressesInRowOrder) {
-    onKeyboard('g', 0, 0);
-    placed.assign(placedPoolSize, Strip{});
+    EXPECT_EQ(Phase, 9) << "a right press in rest collapses";
+    for (const Point3& v : burstVectors) {
+        EXPECT_LT(v.z, 0.0f);
+    }
     Phase = 6;
     burstDistance = 0;
     leftPress();
@@ -220,36 +207,14 @@ TEST_F(Input, RestBurstAndCaptureFollowThePressesInRowOrder) {
     Phase = 6;
     leftPress();
     EXPECT_EQ(generatorState(), after768) << "the burst vectors take 768 draws";
-}
-
-TEST_F(Input, AfterTheImageIsSavedALeftPressAtFullBurstDoesNothing) {
+    // Once the image is saved, a left press at full burst changes nothing but the drag.
     Phase = 7;
-    burstDistance = 300;
+    captureArmed = 0;
     imageSaved = 1;
-    elementCount = 64;
-    const Scalars before = scalars();
+    leftRelease();
+    const Scalars saved = scalars();
     leftPress();
     Scalars after = scalars();
-    after.dragging = before.dragging;
-    EXPECT_EQ(after, before);
-}
-
-TEST_F(Input, ARightPressInRestCollapses) {
-    dealPlacements();
-    elementCount = 64;
-    Phase = 6;
-    rightPress();
-    EXPECT_EQ(Phase, 9);
-    for (const Point3& v : burstVectors) {
-        EXPECT_LT(v.z, 0.0f);
-    }
-}
-
-TEST_F(Input, ClicksAndKeysActWhilePaused) {
-    paused = 1;
-    leftPress();
-    onKeyboard('+', 0, 0);
-    EXPECT_EQ(elementCount, 1);
-    EXPECT_LT(dealInterval, 1000.0f);
-    paused = 0;
+    after.dragging = saved.dragging;
+    EXPECT_EQ(after, saved);
 }

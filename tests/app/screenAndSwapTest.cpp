@@ -33,10 +33,8 @@ TEST(GameMode, TheFirstPossibleOf1280_1152_1024_800WinsAndNoLaterOneIsTried) {
         std::vector<std::string> tried;
     } cases[] = {
         {{large, small}, "1152x864:32", {big, large}},
-        {{large, medium}, "1152x864:32", {big, large}},
         {{medium, small}, "1024x768:32", {big, large, medium}},
         {{big, medium, small}, "1280x1024:32", {big}},
-        {{large, medium, small}, "1152x864:32", {big, large}},
         {{}, nullptr, {big, large, medium, small}},
     };
     for (const auto& c : cases) {

@@ -5,18 +5,16 @@
 #include "assembly/elements.h"
 #include "support/points.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
-TEST(Flight, StartPointsComeFromThePointerOffsetAt200PixelsAUnit) {
+TEST(Flight, StartsAtThePointerOffsetAt200PixelsAUnitAndTheBezierPullsToTheEnd) {
     expectPoint(elementStart(0, 0), 0, 0, 0);
     expectPoint(elementStart(200, -100), 1.0, 0.5, 0);
     expectPoint(elementStart(-640, 512), -3.2, -2.56, 0);
-}
-
-TEST(Flight, TheBezierRunsFromStartThroughTheControlsPullToEnd) {
     const Point3 s{1, 2, 0}, c{0.5f, 3.5f, -10.5f}, e{5, 0, -20};
     expectPoint(bezierPoint(s, c, e, 0.0), 1, 2, 0);
     expectPoint(bezierPoint(s, c, e, 1.0), 5, 0, -20);
@@ -48,18 +46,15 @@ TEST(Dealing, TimerDelaysTruncateAndStayInRangeForAnyInterval) {
 }
 
 TEST(Dealing, AGlyphTakesItsFieldsFromTheRowsFourPlacements) {
-    Strip p[4]{};
-    p[0].codeA = 1, p[0].codeB = 2;
-    p[1].codeA = 3, p[1].codeB = 0;
-    p[2].codeA = 2, p[2].codeB = 1;
-    p[3].codeA = 0, p[3].codeB = 3;
-    const Glyph g = glyphFromRow(p[0], p[1], p[2], p[3]);
-    EXPECT_EQ(g.gridX, 6);
-    EXPECT_EQ(g.gridY, 12);
-    EXPECT_EQ(g.sizeX, 2);
-    EXPECT_EQ(g.sizeY, 1);
-    EXPECT_EQ(g.shape, 0);
-    EXPECT_EQ(g.shade, 3);
+    const auto strip = [](int codeA, int codeB) {
+        Strip s{};
+        s.codeA = codeA;
+        s.codeB = codeB;
+        return s;
+    };
+    const Glyph g = glyphFromRow(strip(1, 2), strip(3, 0), strip(2, 1), strip(0, 3));
+    EXPECT_EQ((std::array<int, 6>{g.gridX, g.gridY, g.sizeX, g.sizeY, g.shape, g.shade}),
+              (std::array<int, 6>{6, 12, 2, 1, 0, 3}));
 }
 
 TEST(Burst, NormaliseGivesUnitLengthAndLeavesZeroAlone) {

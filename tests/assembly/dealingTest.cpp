@@ -41,7 +41,7 @@ int pattern(int i) { return (i * 7 / 3) % 2; }
 
 } // namespace
 
-TEST_F(Dealing, StripCodesGiveTheImageNameAndTheSeedIsAlwaysZero) {
+TEST_F(Dealing, StripBuildingIsOneStepThatNamesTheImageByTheCodesAndReseedsWithZero) {
     stripsBuilt(allZeros);
     EXPECT_EQ(imageName.rfind("0-", 0), 0u);
     EXPECT_EQ(imageName.substr(imageName.size() - 4), ".png");
@@ -51,9 +51,14 @@ TEST_F(Dealing, StripCodesGiveTheImageNameAndTheSeedIsAlwaysZero) {
     EXPECT_EQ(stripCodeSum(), 240);
     EXPECT_EQ(imageName.rfind("240-", 0), 0u);
     EXPECT_EQ(generatorState(), 0u);
-    for (const Strip& s : strips) {
-        EXPECT_EQ(s.codeA, 3);
-        EXPECT_EQ(s.codeB, 3);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(placed.size(), 48u);
+    EXPECT_EQ(placedCount, 0);
+    for (int s = 0; s < stripPoolSize; ++s) {
+        EXPECT_EQ(strips[s].codeA, 3);
+        EXPECT_EQ(strips[s].codeB, 3);
+        EXPECT_EQ(strips[s].remaining, 3);
+        EXPECT_NE(listTable[stripSlot(s)], -1);
     }
 }
 
@@ -112,6 +117,12 @@ TEST_F(Dealing, EveryCycleDealsTheSameStripsWithTheSameControlPointsFromSeedZero
 TEST_F(Dealing, TheFirstDealIsArmedAtOneSecondThenEveryIntervalAndALateTickDealsNothing) {
     dealInterval = 250.0f;
     stripsBuilt(pattern);
+    quitRequested = 1; // nothing is dealt once quitting has begun
+    const std::uint32_t seed = generatorState();
+    dealStrip(1);
+    EXPECT_EQ(placedCount, 0);
+    EXPECT_EQ(generatorState(), seed);
+    quitRequested = -1;
     ASSERT_EQ(armedTimers().size(), 1u);
     EXPECT_EQ(armedTimers()[0].milliseconds, 1000u) << "whatever the interval";
     dealInterval = 0.5f; // re-armed as 0 ms: deals follow as fast as the timer fires
@@ -133,16 +144,6 @@ TEST_F(Dealing, TheFirstDealIsArmedAtOneSecondThenEveryIntervalAndALateTickDeals
     }
     EXPECT_EQ(placedCount, 0);
     EXPECT_EQ(armedTimers().size(), 48u);
-}
-
-TEST_F(Dealing, NothingIsDealtOnceQuittingHasBegun) {
-    stripsBuilt(pattern);
-    quitRequested = 1;
-    const std::uint32_t before = generatorState();
-    dealStrip(1);
-    EXPECT_EQ(placedCount, 0);
-    EXPECT_EQ(generatorState(), before);
-    quitRequested = -1;
 }
 
 TEST_F(Dealing, PlacementsFlyByTheirAgeBeforeTheStepAndTheLastLandsOnItsCell) {

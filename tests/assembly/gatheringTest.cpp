@@ -38,7 +38,7 @@ std::pair<int, int> linesAndPolygons(int i) {
 
 } // namespace
 
-TEST_F(Gathering, APathIsComputedWhenTheElementIsAdded) {
+TEST_F(Gathering, AnElementsPathIsComputedWhenAddedAndFillTakesOneDrawForEachOfTheRest) {
     onMotion(halfWidth + 200, halfHeight - 100);
     addElement(1);
     const Element& e = elements[0];
@@ -49,10 +49,8 @@ TEST_F(Gathering, APathIsComputedWhenTheElementIsAdded) {
     EXPECT_FLOAT_EQ(e.path[100].x, e.end.x);
     EXPECT_FLOAT_EQ(e.path[100].z, -20.0f);
     EXPECT_NEAR(e.path[50].z, 0.25 * 0 + 0.5 * e.control.z + 0.25 * e.end.z, 1e-5);
-}
-
-TEST_F(Gathering, FillAfterTenClicksAddsFiftyFourAtOneOffsetWithOneDrawEach) {
-    for (int i = 0; i < 10; ++i) {
+    // After ten clicks, a fill adds 54 from one pointer offset with one draw each.
+    for (int i = 1; i < 10; ++i) {
         addElement(i % 2);
     }
     onMotion(halfWidth - 400, halfHeight + 200);

@@ -57,12 +57,9 @@ TEST(CaptureArithmetic, SideFollowsTheScreenHeight) {
 }
 
 TEST(CaptureArithmetic, GreyByteTruncates) {
-    EXPECT_EQ(greyByte(1.0f), 255);
     EXPECT_EQ(greyByte(0.5f), 127);
-    EXPECT_EQ(greyByte(0.0f), 0);
     // What an 8-bit frame buffer returns for each level comes back as that level.
     for (int level = 0; level < 256; ++level) {
-        SCOPED_TRACE(level);
         EXPECT_EQ(greyByte(static_cast<float>(level) / 255.0f), level);
     }
     // Outside the range nothing wraps round.
@@ -107,16 +104,12 @@ TEST(PngFile, FailedWritesLeaveEverythingAsItWas) {
     EXPECT_TRUE(fs::is_directory("tarvikImages/in-the-way.png"));
     fs::remove("tarvikImages/in-the-way.png");
 
-    const std::vector<unsigned char> pixels = noise(900);
-    // Unlimited, these pixels make a file far beyond any stdio buffer, so a limit of 1000 bytes
-    // makes one of libpng's own writes fail, not only the final flush.
-    ASSERT_EQ(writeGreyPng("tarvikImages/big.png", pixels, 900), pngWritten);
-    ASSERT_GT(fs::file_size("tarvikImages/big.png"), 100'000u);
-    fs::remove("tarvikImages/big.png");
     writeFile("tarvikImages/test.png", earlier);
     {
+        // 900 x 900 bytes of noise make a file far beyond any stdio buffer: one of libpng's
+        // own writes fails, not only the final flush.
         FileSizeLimit limit(1000);
-        EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 900), pngWriteFailed);
+        EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(900), 900), pngWriteFailed);
     }
     {
         // A picture of 8 x 8 fits into the stdio buffer whole: libpng itself sees no error.

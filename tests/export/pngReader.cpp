@@ -23,7 +23,7 @@ bool decode(std::FILE* file, PngPicture* picture) {
         return false;
     }
     png_init_io(png, file);
-    png_read_info(png, info);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_uint_32 width = 0;
     png_uint_32 height = 0;
     png_get_IHDR(png, info, &width, &height, &picture->bitDepth, &picture->colourType,
@@ -31,15 +31,10 @@ bool decode(std::FILE* file, PngPicture* picture) {
     picture->width = width;
     picture->height = height;
     picture->rowBytes = png_get_rowbytes(png, info);
-    picture->rows.assign(picture->rowBytes * height, 0);
-    const int passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    for (int pass = 0; pass < passes; ++pass) {
-        for (png_uint_32 r = 0; r < height; ++r) {
-            png_read_row(png, picture->rows.data() + r * picture->rowBytes, nullptr);
-        }
+    const png_bytepp rows = png_get_rows(png, info);
+    for (png_uint_32 r = 0; r < height; ++r) {
+        picture->rows.insert(picture->rows.end(), rows[r], rows[r] + picture->rowBytes);
     }
-    png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }

@@ -37,8 +37,9 @@ struct DigitFacts {
     std::array<double, 4> solid;       // the same with the bulge
     std::array<double, 4> frontDepths; // |z| of layers 0 to 3
     double bulge;
-    int flankPoint; // a point whose next edge runs straight down the right side
-    double flankX;  // its x
+    int flankPoint;                // a point whose next edge runs straight down the right side
+    double flankX;                 // its x
+    std::vector<int> splitCorners; // outline points whose layers 2 to 6 carry two normals
 };
 
 const DigitFacts zeroFacts{0,
@@ -48,7 +49,8 @@ const DigitFacts zeroFacts{0,
                            {0.0497654, 0.0388170, 0.0258781, 0.0129391},
                            0.0159249,
                            0,
-                           0.115292};
+                           0.115292,
+                           {}};
 const DigitFacts oneFacts{1,
                           {180, 190, 356, 18},
                           {-0.117269, 0.117269, -0.297880, 0.047880},
@@ -56,104 +58,20 @@ const DigitFacts oneFacts{1,
                           {0.0503005, 0.0392344, 0.0261563, 0.0130783},
                           0.0160960,
                           1,
-                          0.026699};
+                          0.026699,
+                          {0, 13}};
 
 // One unit in the sixth decimal, plus float storage.
 constexpr double sixDecimals = 1.0e-6 + 1.0e-7;
 
 void PrintTo(const DigitFacts& f, std::ostream* os) { *os << "digit " << f.digit; }
 
-class DigitTables : public ::testing::TestWithParam<DigitFacts> {};
-
-TEST_P(DigitTables, SizesAndSectionsMatchTheDigit) {
-    const DigitFacts& f = GetParam();
-    const DigitMesh& m = digitMesh(f.digit);
-    const auto [vertexCount, normalCount, triangleCount, capCount] = f.sizes;
-    EXPECT_EQ(static_cast<int>(m.vertices.size()), vertexCount);
-    EXPECT_EQ(static_cast<int>(m.normals.size()), normalCount);
-    ASSERT_EQ(static_cast<int>(m.triangles.size()), triangleCount);
-    ASSERT_EQ(m.capTriangles, capCount);
-    EXPECT_EQ(triangleCount - 2 * capCount, m.pointCount * 2 * 8) << "two per edge and slab";
-
-    const auto front = static_cast<float>(-f.frontDepths[0]);
-    const auto back = static_cast<float>(f.frontDepths[0]);
-    for (int i = 0; i < triangleCount; ++i) {
-        SCOPED_TRACE("triangle " + std::to_string(i));
-        const MeshTriangle& t = m.triangles[i];
-        for (int c = 0; c < 3; ++c) {
-            const int v = t.vertex[c];
-            const int n = t.normal[c];
-            ASSERT_TRUE(v >= 0 && v < vertexCount);
-            ASSERT_TRUE(n >= 0 && n < normalCount);
-            const float z = m.vertices[v].z;
-            if (i < capCount) {
-                EXPECT_EQ(z, front);
-            } else if (i < 2 * capCount) {
-                EXPECT_EQ(z, back);
-            }
-        }
-        if (i >= capCount && i < 2 * capCount) {
-            // The back cap repeats the front cap with corners 1 and 2 swapped.
-            const MeshTriangle& t0 = m.triangles[i - capCount];
-            const int shift = 8 * m.pointCount;
-            EXPECT_EQ(t.vertex[0], t0.vertex[0] + shift);
-            EXPECT_EQ(t.vertex[1], t0.vertex[2] + shift);
-            EXPECT_EQ(t.vertex[2], t0.vertex[1] + shift);
-        }
-    }
-}
-
-TEST_P(DigitTables, GeometryMatchesThePublishedExtent) {
-    const DigitFacts& f = GetParam();
-    const DigitMesh& m = digitMesh(f.digit);
-    std::map<float, std::vector<Point3>> layers; // by depth
-    for (const Point3& v : m.vertices) {
-        layers[v.z].push_back(v);
-    }
-    ASSERT_EQ(layers.size(), 9u);
-    std::vector<double> depths;
-    for (const auto& [z, points] : layers) {
-        depths.push_back(z);
-        EXPECT_EQ(static_cast<int>(points.size()), m.pointCount);
-    }
-    for (int l = 0; l < 4; ++l) {
-        EXPECT_NEAR(depths[l], -f.frontDepths[l], 1e-7);
-        EXPECT_NEAR(depths[8 - l], f.frontDepths[l], 1e-7);
-    }
-    EXPECT_NEAR(depths[4], 0.0, 1e-9);
-
-    auto extent = [](const std::vector<Point3>& points) {
-        std::array<double, 4> e{1, -1, 1, -1};
-        for (const Point3& p : points) {
-            e[0] = std::min(e[0], double{p.x});
-            e[1] = std::max(e[1], double{p.x});
-            e[2] = std::min(e[2], double{p.y});
-            e[3] = std::max(e[3], double{p.y});
-        }
-        return e;
-    };
-    const auto outline = extent(layers.begin()->second);
-    const auto solid = extent(m.vertices);
-    for (int k = 0; k < 4; ++k) {
-        SCOPED_TRACE("x from, x to, y from, y to: " + std::to_string(k));
-        EXPECT_NEAR(outline[k], f.outline[k], sixDecimals);
-        EXPECT_NEAR(solid[k], f.solid[k], sixDecimals);
-    }
-
-    // Layers 0 and 8 are the outline itself. A point whose next edge runs straight down has
-    // a miter vector with x = 1, so it stands out in x by the bulge times 1 - ((L - 4) / 4)^2.
-    for (int l = 0; l < 9; ++l) {
-        SCOPED_TRACE("layer " + std::to_string(l));
-        const Point3& v = m.vertices[l * m.pointCount + f.flankPoint];
-        const double share = 1.0 - (l - 4) * (l - 4) / 16.0;
-        EXPECT_NEAR(v.x, f.flankX + f.bulge * share, sixDecimals);
-    }
-    for (int p = 0; p < m.pointCount; ++p) {
-        const Point3& a = m.vertices[p];
-        const Point3& b = m.vertices[8 * m.pointCount + p];
-        EXPECT_EQ(a.x, b.x);
-        EXPECT_EQ(a.y, b.y);
-    }
+// Twice the signed area of a triangle of outline points seen from -z (x runs to the left).
+double areaSeenFromFront(const DigitOutline& o, const std::array<int, 3>& t) {
+    const auto& a = o.points[t[0]];
+    const auto& b = o.points[t[1]];
+    const auto& c = o.points[t[2]];
+    return -((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]));
 }
 
 // Crossings of the ray from origin along dir with the mesh's triangles.
@@ -176,11 +94,103 @@ int crossings(const DigitMesh& m, V origin, V dir) {
     return count;
 }
 
-TEST_P(DigitTables, EveryTriangleIsCounterClockwiseSeenFromOutside) {
+class DigitTables : public ::testing::TestWithParam<DigitFacts> {};
+
+TEST_P(DigitTables, SizesCapsAndLayersMatchThePublishedDigit) {
+    const DigitFacts& f = GetParam();
+    const DigitMesh& m = digitMesh(f.digit);
+    const auto [vertexCount, normalCount, triangleCount, capCount] = f.sizes;
+    EXPECT_EQ(static_cast<int>(m.vertices.size()), vertexCount);
+    EXPECT_EQ(static_cast<int>(m.normals.size()), normalCount);
+    ASSERT_EQ(static_cast<int>(m.triangles.size()), triangleCount);
+    ASSERT_EQ(m.capTriangles, capCount);
+    EXPECT_EQ(triangleCount - 2 * capCount, m.pointCount * 2 * 8) << "two per edge and slab";
+
+    // The cap covers the outline's own area (holes subtracted by their opposite orientation)
+    // with proper triangles, counter-clockwise from -z.
+    const DigitOutline& o = digitOutline(f.digit);
+    double capArea = 0.0, outlineArea = 0.0;
+    for (const auto& t : triangulateCap(o)) {
+        const double area = areaSeenFromFront(o, t);
+        EXPECT_GT(area, 1e-5) << t[0] << " " << t[1] << " " << t[2];
+        capArea += area;
+    }
+    int start = 0;
+    for (const int size : o.contourSizes) {
+        for (int i = 0; i < size; ++i) {
+            outlineArea += areaSeenFromFront(o, {start, start + i, start + (i + 1) % size});
+        }
+        start += size;
+    }
+    EXPECT_NEAR(capArea, outlineArea, 1e-9);
+
+    const auto front = static_cast<float>(-f.frontDepths[0]);
+    for (int i = 0; i < 2 * capCount; ++i) {
+        SCOPED_TRACE("cap triangle " + std::to_string(i));
+        const MeshTriangle& t = m.triangles[i];
+        for (const int v : t.vertex) {
+            EXPECT_EQ(m.vertices[v].z, i < capCount ? front : -front);
+        }
+        if (i >= capCount) {
+            // The back cap repeats the front cap with corners 1 and 2 swapped.
+            const MeshTriangle& t0 = m.triangles[i - capCount];
+            const int shift = 8 * m.pointCount;
+            EXPECT_EQ(t.vertex, (std::array<int, 3>{t0.vertex[0] + shift, t0.vertex[2] + shift,
+                                                    t0.vertex[1] + shift}));
+        }
+    }
+
+    std::map<float, std::vector<Point3>> layers; // by depth
+    for (const Point3& v : m.vertices) {
+        layers[v.z].push_back(v);
+    }
+    ASSERT_EQ(layers.size(), 9u);
+    std::vector<double> depths;
+    for (const auto& [z, points] : layers) {
+        depths.push_back(z);
+        EXPECT_EQ(static_cast<int>(points.size()), m.pointCount);
+    }
+    for (int l = 0; l < 4; ++l) {
+        EXPECT_NEAR(depths[l], -f.frontDepths[l], 1e-7);
+        EXPECT_NEAR(depths[8 - l], f.frontDepths[l], 1e-7);
+    }
+    EXPECT_NEAR(depths[4], 0.0, 1e-9);
+
+    auto extent = [](const std::vector<Point3>& points) {
+        std::array<double, 4> e{1, -1, 1, -1};
+        for (const Point3& p : points) {
+            e = {std::min(e[0], double{p.x}), std::max(e[1], double{p.x}),
+                 std::min(e[2], double{p.y}), std::max(e[3], double{p.y})};
+        }
+        return e;
+    };
+    const auto outline = extent(layers.begin()->second);
+    const auto solid = extent(m.vertices);
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE("x from, x to, y from, y to: " + std::to_string(k));
+        EXPECT_NEAR(outline[k], f.outline[k], sixDecimals);
+        EXPECT_NEAR(solid[k], f.solid[k], sixDecimals);
+    }
+
+    // Layers 0 and 8 are the outline itself. A point whose next edge runs straight down has
+    // a miter vector with x = 1, so it stands out in x by the bulge times 1 - ((L - 4) / 4)^2.
+    for (int l = 0; l < 9; ++l) {
+        const Point3& v = m.vertices[l * m.pointCount + f.flankPoint];
+        const double share = 1.0 - (l - 4) * (l - 4) / 16.0;
+        EXPECT_NEAR(v.x, f.flankX + f.bulge * share, sixDecimals) << "layer " << l;
+    }
+    for (int p = 0; p < m.pointCount; ++p) {
+        const Point3& a = m.vertices[p];
+        const Point3& b = m.vertices[8 * m.pointCount + p];
+        EXPECT_TRUE(a.x == b.x && a.y == b.y) << "point " << p;
+    }
+}
+
+TEST_P(DigitTables, AClosedSurfaceWoundOutwardWithUnitNormalsSplitOnlyAtSharpCorners) {
     const DigitFacts& f = GetParam();
     const DigitMesh& m = digitMesh(f.digit);
 
-    // A closed surface wound consistently: every directed edge is met once, its reverse once.
+    // Wound consistently: every directed edge is met once, its reverse once.
     std::map<std::pair<int, int>, int> edges;
     for (const MeshTriangle& t : m.triangles) {
         for (int c = 0; c < 3; ++c) {
@@ -193,76 +203,55 @@ TEST_P(DigitTables, EveryTriangleIsCounterClockwiseSeenFromOutside) {
     }
 
     // Each face normal leads out of the solid: a point just in front of the triangle is
-    // outside (even crossings of a ray), a point just behind it inside (odd).
+    // outside (even crossings of a ray), a point just behind it inside (odd). Each corner's
+    // normal is a unit vector leaning the same way.
     const V dir{0.5123, 0.6311, 0.5826};
+    std::vector<int> uses(m.normals.size(), 0);
+    std::map<int, std::set<int>> normalsOf;
     for (int i = 0; i < static_cast<int>(m.triangles.size()); ++i) {
         SCOPED_TRACE("triangle " + std::to_string(i));
         const MeshTriangle& t = m.triangles[i];
+        for (const int v : t.vertex) {
+            ASSERT_TRUE(v >= 0 && v < static_cast<int>(m.vertices.size()));
+        }
         const V n = faceNormal(m, t);
         const V centre = (1.0 / 3.0) * (corner(m, t, 0) + corner(m, t, 1) + corner(m, t, 2));
         EXPECT_EQ(crossings(m, centre + 1e-5 * n, dir) % 2, 0);
         EXPECT_EQ(crossings(m, centre - 1e-5 * n, dir) % 2, 1);
-        if (i < m.capTriangles) {
-            EXPECT_NEAR(n.z, -1.0, 1e-9) << "the front cap faces -z";
-        } else if (i < 2 * m.capTriangles) {
-            EXPECT_NEAR(n.z, 1.0, 1e-9) << "the back cap faces +z";
+        if (i < 2 * m.capTriangles) {
+            EXPECT_NEAR(n.z, i < m.capTriangles ? -1.0 : 1.0, 1e-9) << "the caps face -z, +z";
         }
-    }
-}
-
-TEST_P(DigitTables, NormalsAreUnitAndLeanWithTheirFaces) {
-    const DigitFacts& f = GetParam();
-    const DigitMesh& m = digitMesh(f.digit);
-    std::vector<int> uses(m.normals.size(), 0);
-    for (const Point3& n : m.normals) {
-        EXPECT_NEAR(length(toV(n)), 1.0, 1e-6);
-    }
-    for (std::size_t i = 0; i < m.triangles.size(); ++i) {
-        const MeshTriangle& t = m.triangles[i];
-        const V face = faceNormal(m, t);
-        for (const int k : t.normal) {
+        for (int c = 0; c < 3; ++c) {
+            const int k = t.normal[c];
+            ASSERT_TRUE(k >= 0 && k < static_cast<int>(m.normals.size()));
             ++uses[k];
-            EXPECT_GT(dot(toV(m.normals[k]), face), 0.1) << "triangle " << i << ", normal " << k;
+            normalsOf[t.vertex[c]].insert(k);
+            EXPECT_NEAR(length(toV(m.normals[k])), 1.0, 1e-6);
+            EXPECT_GT(dot(toV(m.normals[k]), n), 0.1) << "normal " << k;
         }
     }
-    for (std::size_t k = 0; k < uses.size(); ++k) {
-        EXPECT_GT(uses[k], 0) << "normal " << k << " is never used";
+    EXPECT_EQ(std::count(uses.begin(), uses.end(), 0), 0) << "every normal is used";
+
+    std::set<int> split, expected;
+    for (const int p : f.splitCorners) {
+        for (int l = 2; l <= 6; ++l) {
+            expected.insert(l * m.pointCount + p);
+        }
     }
+    for (const auto& [vertex, normals] : normalsOf) {
+        ASSERT_LE(normals.size(), 2u);
+        if (normals.size() == 2) {
+            split.insert(vertex);
+            const V a = toV(m.normals[*normals.begin()]);
+            const V b = toV(m.normals[*normals.rbegin()]);
+            EXPECT_LT(dot(a, b), 0.5) << "vertex " << vertex << ": the two sides differ";
+        }
+    }
+    EXPECT_EQ(split, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Digits, DigitTables, ::testing::Values(zeroFacts, oneFacts),
                          [](const auto& info) { return info.param.digit == 0 ? "Zero" : "One"; });
-
-TEST(DigitTables, OnlyTheOnesTwoSharpCornersCarrySplitNormals) {
-    for (const int digit : {0, 1}) {
-        SCOPED_TRACE("digit " + std::to_string(digit));
-        const DigitMesh& m = digitMesh(digit);
-        std::map<int, std::set<int>> normalsOf;
-        for (const MeshTriangle& t : m.triangles) {
-            for (int c = 0; c < 3; ++c) {
-                normalsOf[t.vertex[c]].insert(t.normal[c]);
-            }
-        }
-        std::set<int> split;
-        for (const auto& [vertex, normals] : normalsOf) {
-            ASSERT_LE(normals.size(), 2u);
-            if (normals.size() == 2) {
-                split.insert(vertex);
-                const V a = toV(m.normals[*normals.begin()]);
-                const V b = toV(m.normals[*normals.rbegin()]);
-                EXPECT_LT(dot(a, b), 0.5) << "vertex " << vertex << ": the two sides differ";
-            }
-        }
-        std::set<int> expected;
-        if (digit == 1) {
-            for (int l = 2; l <= 6; ++l) {
-                expected.insert(l * m.pointCount + 0);
-                expected.insert(l * m.pointCount + 13);
-            }
-        }
-        EXPECT_EQ(split, expected);
-    }
-}
 
 TEST(DigitTables, ANormalIsThePlainMeanOfItsFacesNotWeightedByArea) {
     // The one's point 1, where the stem's right side meets the top of the foot serif, in the
@@ -288,43 +277,6 @@ TEST(DigitTables, ANormalIsThePlainMeanOfItsFacesNotWeightedByArea) {
         }
     }
     EXPECT_EQ(uses, 6);
-}
-
-// Twice the signed area of a triangle seen from -z (x runs to the left there).
-double areaSeenFromFront(const DigitOutline& o, const std::array<int, 3>& t) {
-    const auto& a = o.points[t[0]];
-    const auto& b = o.points[t[1]];
-    const auto& c = o.points[t[2]];
-    return -((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]));
-}
-
-TEST(DigitCaps, TessellationCoversTheOutlineWithProperTriangles) {
-    for (const int digit : {0, 1}) {
-        SCOPED_TRACE("digit " + std::to_string(digit));
-        const DigitOutline& o = digitOutline(digit);
-        const auto cap = triangulateCap(o);
-        ASSERT_EQ(static_cast<int>(cap.size()), digit == 0 ? 35 : 18);
-        double capArea = 0.0;
-        for (const auto& t : cap) {
-            for (const int p : t) {
-                ASSERT_TRUE(p >= 0 && p < static_cast<int>(o.points.size()));
-            }
-            const double area = areaSeenFromFront(o, t);
-            EXPECT_GT(area, 1e-5) << t[0] << " " << t[1] << " " << t[2]
-                                  << ": counter-clockwise from -z and not degenerate";
-            capArea += area;
-        }
-        // The outline's own area, holes subtracted by their opposite orientation.
-        double outlineArea = 0.0;
-        int start = 0;
-        for (const int size : o.contourSizes) {
-            for (int i = 0; i < size; ++i) {
-                outlineArea += areaSeenFromFront(o, {start, start + i, start + (i + 1) % size});
-            }
-            start += size;
-        }
-        EXPECT_NEAR(capArea, outlineArea, 1e-9);
-    }
 }
 
 } // namespace

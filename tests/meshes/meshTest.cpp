@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,7 +40,14 @@ std::vector<FeedbackItem> feedbackOf(int list) {
 float windowX(double x) { return static_cast<float>((x - viewLeft) / viewSize * side); }
 float windowY(double y) { return static_cast<float>((y - viewBottom) / viewSize * side); }
 
-TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
+// Unlit, the list's feedback shows every triangle of the table in order, in the colour the
+// caller left current. Lit by one white directional light with no ambient and a white diffuse
+// material, a corner's red value is max(0, n . l): the colours show which normal reached it.
+TEST(Mesh, ListHoldsEveryTriangleInTableOrderEachCornerWithItsOwnNormal) {
+    const GLfloat zero[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const double l[3] = {1.0 / std::sqrt(14.0), 2.0 / std::sqrt(14.0), 3.0 / std::sqrt(14.0)};
+    const GLfloat direction[] = {1.0f, 2.0f, 3.0f, 0.0f};
     for (const int kind : {0, 1}) {
         SCOPED_TRACE("kind " + std::to_string(kind));
         orthoView();
@@ -53,17 +61,31 @@ TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
         glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
         const auto items = feedbackOf(mesh.list(kind));
         glGetFloatv(GL_MODELVIEW_MATRIX, after);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(before[i], after[i]) << "the list leaves the matrix alone";
-        }
+        EXPECT_TRUE(std::equal(before, before + 16, after)) << "the list leaves the matrix alone";
         EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
         EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
         GLint frontFace = 0;
         glGetIntegerv(GL_FRONT_FACE, &frontFace);
         EXPECT_EQ(frontFace, GL_CCW) << "the tables' winding decides what culling keeps";
 
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, zero);
+        glLightfv(GL_LIGHT0, GL_AMBIENT, zero);
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+        glLightfv(GL_LIGHT0, GL_SPECULAR, zero);
+        glLightfv(GL_LIGHT0, GL_POSITION, direction);
+        for (const GLenum name : {GL_AMBIENT, GL_SPECULAR, GL_EMISSION}) {
+            glMaterialfv(GL_FRONT_AND_BACK, name, zero);
+        }
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        const auto lit = feedbackOf(mesh.list(kind));
+        glDisable(GL_LIGHTING);
+
         ASSERT_EQ(items.size(), table.triangles.size());
         ASSERT_EQ(countKind(items, FeedbackItem::polygon), static_cast<int>(items.size()));
+        ASSERT_EQ(lit.size(), items.size());
+        int litCorners = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {
             SCOPED_TRACE("triangle " + std::to_string(i));
             ASSERT_EQ(items[i].vertices.size(), 3u);
@@ -74,47 +96,13 @@ TEST(Mesh, ListHoldsEveryTriangleInTableOrderAndNothingElse) {
                 EXPECT_NEAR(got.y, windowY(want.y), 0.01f);
                 EXPECT_NEAR(got.r, 0.25f, 1e-6f) << "no colour inside the list";
                 EXPECT_NEAR(got.b, 0.75f, 1e-6f);
-            }
-        }
-    }
-}
-
-// With one white directional light, no ambient and a white diffuse material, a vertex's lit
-// red value is max(0, n . l): the colours show which normal reached each corner.
-TEST(Mesh, EveryCornerCarriesItsOwnNormal) {
-    orthoView();
-    const GLfloat zero[] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const double l[3] = {1.0 / std::sqrt(14.0), 2.0 / std::sqrt(14.0), 3.0 / std::sqrt(14.0)};
-    const GLfloat direction[] = {1.0f, 2.0f, 3.0f, 0.0f};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, zero);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, zero);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, zero);
-    glLightfv(GL_LIGHT0, GL_POSITION, direction);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, zero);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, zero);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, zero);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    for (const int kind : {0, 1}) {
-        SCOPED_TRACE("kind " + std::to_string(kind));
-        const Mesh mesh(kind);
-        const DigitMesh& table = digitMesh(kind);
-        const auto items = feedbackOf(mesh.list(kind));
-        ASSERT_EQ(items.size(), table.triangles.size());
-        int lit = 0;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            for (std::size_t c = 0; c < 3; ++c) {
                 const Point3& n = table.normals[table.triangles[i].normal[c]];
-                const double want = std::max(0.0, n.x * l[0] + n.y * l[1] + n.z * l[2]);
-                EXPECT_NEAR(items[i].vertices[c].r, want, 2e-3)
-                    << "triangle " << i << ", corner " << c;
-                lit += want > 0.1 ? 1 : 0;
+                const double shade = std::max(0.0, n.x * l[0] + n.y * l[1] + n.z * l[2]);
+                EXPECT_NEAR(lit[i].vertices[c].r, shade, 2e-3) << "corner " << c;
+                litCorners += shade > 0.1 ? 1 : 0;
             }
         }
-        EXPECT_GT(lit, static_cast<int>(items.size())) << "the light reaches many corners";
+        EXPECT_GT(litCorners, static_cast<int>(items.size())) << "the light reaches many corners";
     }
 }
 

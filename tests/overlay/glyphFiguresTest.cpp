@@ -101,7 +101,7 @@ TEST(ArmFigures, ALineAcrossThenABoxUpBothGrowingWithTheFraction) {
     expectBox(boundsOf(box), 149, 149, 149 + 65, 149 + 70 * 0.44);
 }
 
-TEST(GlyphFigure, EachShapeOutlinedAndFilled) {
+TEST(GlyphFigure, EachShapeOutlinedAndFilledLeavingLineMode) {
     setUpDiagram();
     overlayView(1000);
     struct Case {
@@ -133,6 +133,14 @@ TEST(GlyphFigure, EachShapeOutlinedAndFilled) {
         const float grey[] = {0.3f, 0.5f, 0.8f, 1.0f};
         EXPECT_NEAR(fill[0].vertices[0].r, grey[c.glyph.shade], 0.002);
         EXPECT_EQ(fill[0].vertices[0].a, 1.0f) << "opaque at the fill's last call";
+        // The finished glyph's list leaves the polygon mode at GL_LINE.
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        callSlot(glyphSlot(3));
+        GLint modes[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, modes);
+        EXPECT_EQ(modes[0], GL_LINE);
+        EXPECT_EQ(modes[1], GL_LINE);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
 }
 
@@ -158,20 +166,6 @@ TEST(GlyphFigure, EllipseIsALineLoopInOutlineAndFill) {
     ASSERT_FALSE(fill.empty());
     EXPECT_NEAR(fill[0].vertices[0].r, 0.5, 0.002);
     EXPECT_NEAR(fill[0].vertices[0].a, 0.48, 1e-5) << "fading in with t";
-}
-
-TEST(GlyphFigure, FinishedGlyphLeavesPolygonModeAtLine) {
-    setUpDiagram();
-    glyphs[0] = {0, 3, 1, 1, 8, 8};
-    stepCount = 25;
-    fillStep(0);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    callSlot(glyphSlot(0));
-    GLint modes[2] = {0, 0};
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[0], GL_LINE);
-    EXPECT_EQ(modes[1], GL_LINE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
 TEST(SpinningPlacements, EachSubStepTurnsItsStripOrElementPair) {

@@ -23,35 +23,29 @@ std::vector<float> callsOf(SubStepTick (*step)(std::int32_t, float), float speed
     return ts;
 }
 
-std::vector<float> risingCalls(float speed) { return callsOf(risingStep, speed); }
-std::vector<float> returnCalls(float speed) { return callsOf(returnStep, speed); }
-
 } // namespace
 
-TEST(StepFraction, RisingSubStepTakes26CallsAtSpeedOneAnd22At1point2) {
-    const std::vector<float> ts = risingCalls(1.0f);
-    ASSERT_EQ(ts.size(), 26u);
+TEST(StepFraction, RisingTakes26CallsAndReturn25AtSpeedOneAnd22And21At1point2) {
+    const std::vector<float> rising = callsOf(risingStep, 1.0f);
+    ASSERT_EQ(rising.size(), 26u);
     for (std::size_t k = 0; k < 25; ++k) {
-        EXPECT_NEAR(ts[k], 0.04 * k, 1e-6) << "call " << k;
+        EXPECT_NEAR(rising[k], 0.04 * k, 1e-6) << "call " << k;
     }
-    EXPECT_EQ(ts.back(), 1.0f);
+    EXPECT_EQ(rising.back(), 1.0f);
+    const std::vector<float> back = callsOf(returnStep, 1.0f);
+    ASSERT_EQ(back.size(), 25u);
+    for (std::size_t k = 0; k < 24; ++k) {
+        EXPECT_NEAR(back[k], 0.96 - 0.04 * k, 1e-6) << "call " << k;
+    }
+    EXPECT_EQ(back.back(), 0.0f);
 
-    const std::vector<float> faster = risingCalls(1.2f);
+    const std::vector<float> faster = callsOf(risingStep, 1.2f);
     ASSERT_EQ(faster.size(), 22u);
     EXPECT_NEAR(faster[20], 20 * 0.04 * 1.2, 1e-6);
     EXPECT_EQ(faster.back(), 1.0f) << "1.008 at counter 21 is cut to 1";
-}
-
-TEST(StepFraction, ReturnTakes25CallsAtSpeedOneAnd21At1point2) {
-    const std::vector<float> ts = returnCalls(1.0f);
-    ASSERT_EQ(ts.size(), 25u);
-    for (std::size_t k = 0; k < 24; ++k) {
-        EXPECT_NEAR(ts[k], 0.96 - 0.04 * k, 1e-6) << "call " << k;
-    }
-    EXPECT_EQ(ts.back(), 0.0f);
-    const std::vector<float> faster = returnCalls(1.2f);
-    ASSERT_EQ(faster.size(), 21u);
-    EXPECT_EQ(faster.back(), 0.0f);
+    const std::vector<float> fasterBack = callsOf(returnStep, 1.2f);
+    ASSERT_EQ(fasterBack.size(), 21u);
+    EXPECT_EQ(fasterBack.back(), 0.0f);
 }
 
 TEST(StepFraction, SpeedChangeTakesEffectAtTheNextCall) {

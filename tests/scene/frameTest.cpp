@@ -66,10 +66,7 @@ TEST_F(Frame, ClearsToBlackAndSetsViewportAndProjection) {
     }
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[1], 0);
-    EXPECT_EQ(viewport[2], 1280);
-    EXPECT_EQ(viewport[3], 1024);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 1280, 1024}));
     GLdouble projection[16], expected[16], modelview[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
@@ -110,10 +107,22 @@ TEST_F(Frame, EachPhaseCallsItsPassesSlotsInOrder) {
         {8, burst + placements},
         {9, burst + placements},
     };
+    // Each frame restores what it switches: depth testing is on from phase 3 to the cycle's end.
     for (const auto& [phase, slots] : expected) {
         SCOPED_TRACE("phase " + std::to_string(phase));
         Phase = phase;
         EXPECT_EQ(markersIn(captureFeedback(drawFrame)), slots);
+        const GLboolean depth = phase >= 3 ? GL_TRUE : GL_FALSE;
+        (depth ? glEnable : glDisable)(GL_DEPTH_TEST);
+        onDisplay();
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_LIGHT5));
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depth);
+        GLint depthOfStack = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthOfStack);
+        EXPECT_EQ(depthOfStack, 1);
+        EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
     }
 }
 
@@ -253,29 +262,6 @@ TEST_F(Frame, TheBurstOverlayGrowsAndShrinksWithTheDistance) {
         const FeedbackVertex v = pointAfter(captureFeedback(drawFrame), frameSlot);
         EXPECT_NEAR(v.x, c.x, 0.01f);
         EXPECT_NEAR(v.y, c.y, 0.01f);
-    }
-}
-
-TEST_F(Frame, EveryPhaseRestoresTheSwitchesItTurns) {
-    populate();
-    for (int phase = 0; phase <= 9; ++phase) {
-        SCOPED_TRACE("phase " + std::to_string(phase));
-        Phase = phase;
-        const bool depth = phase >= 3;
-        if (depth) {
-            glEnable(GL_DEPTH_TEST);
-        } else {
-            glDisable(GL_DEPTH_TEST);
-        }
-        onDisplay();
-        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-        EXPECT_FALSE(glIsEnabled(GL_LIGHT5));
-        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depth ? GL_TRUE : GL_FALSE);
-        GLint depthOfStack = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthOfStack);
-        EXPECT_EQ(depthOfStack, 1);
-        EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
     }
 }
 

@@ -5,23 +5,15 @@
 #include <gtest/gtest.h>
 #include <set>
 
-TEST(Generator, SeededWithOneYields41Then18467) {
+TEST(Generator, SeededWithOneYields41Then18467AndTheStateWrapsModulo2To32) {
     seedGenerator(1);
     EXPECT_EQ(drawRandom(), 41);
     EXPECT_EQ(drawRandom(), 18467);
-}
-
-TEST(Generator, StateWrapsModulo2To32AndDrawsStayIn15Bits) {
     seedGenerator(0xFFFFFFFFu);
     const int draw = drawRandom();
     const std::uint32_t expected = 0xFFFFFFFFu * 214013u + 2531011u;
     EXPECT_EQ(generatorState(), expected);
-    EXPECT_EQ(draw, static_cast<int>((expected >> 16) & 0x7FFF));
-    for (int i = 0; i < 10000; ++i) {
-        const int d = drawRandom();
-        ASSERT_GE(d, 0);
-        ASSERT_LE(d, 32767);
-    }
+    EXPECT_EQ(draw, static_cast<int>((expected >> 16) & 0x7FFF)) << "bits 16 to 30";
 }
 
 TEST(Generator, SignedOffsetTakesTwoDrawsAndIsAMultipleOfTwoHundredths) {

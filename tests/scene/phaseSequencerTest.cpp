@@ -3,7 +3,6 @@
 #include "assembly/dealing.h"
 #include "harness/tempDir.h"
 #include "scene/frame.h"
-#include "scene/generator.h"
 #include "scene/sceneStore.h"
 #include "support/sceneTest.h"
 
@@ -88,13 +87,6 @@ TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
     EXPECT_FALSE(std::filesystem::exists("tarvikImages/7-1234.png")) << "one capture a cycle";
 }
 
-TEST_F(PhaseSequencer, CountdownLaw) {
-    EXPECT_EQ(nextCaptureCountdown(899), 855);
-    EXPECT_EQ(nextCaptureCountdown(3), 1);
-    EXPECT_EQ(nextCaptureCountdown(2), 0);
-    EXPECT_EQ(nextCaptureCountdown(1), 0);
-}
-
 TEST_F(PhaseSequencer, CollapseRestartsOnTheStepAfterTheFloor) {
     dealt();
     Phase = 9;
@@ -118,26 +110,7 @@ TEST_F(PhaseSequencer, CollapseRestartsOnTheStepAfterTheFloor) {
     EXPECT_TRUE(placed.empty());
 }
 
-TEST_F(PhaseSequencer, StripBuildingIsOneStepThatReseedsWithZero) {
-    for (int i = 0; i < elementPoolSize; ++i) {
-        elements[i].kind = 1;
-    }
-    elementCount = 64;
-    Phase = 2;
-    onIdle();
-    EXPECT_EQ(Phase, 3);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(imageName.rfind("240-", 0), 0u) << imageName;
-    EXPECT_EQ(placed.size(), 48u);
-    EXPECT_EQ(placedCount, 0);
-    EXPECT_EQ(generatorState(), 0u);
-    for (int s = 0; s < stripPoolSize; ++s) {
-        EXPECT_NE(listTable[stripSlot(s)], -1);
-        EXPECT_EQ(strips[s].remaining, 3);
-    }
-}
-
-TEST_F(PhaseSequencer, RestAtZeroStaysStillAndFromOneSettlesInOneStep) {
+TEST_F(PhaseSequencer, RestAtZeroStaysStillFromOneSettlesInOneStepAndBurstReachesFullInTwelve) {
     dealt();
     Phase = 6;
     for (int i = 0; i < 50; ++i) {
@@ -153,10 +126,6 @@ TEST_F(PhaseSequencer, RestAtZeroStaysStillAndFromOneSettlesInOneStep) {
     onIdle();
     EXPECT_EQ(burstDistance, 0);
     EXPECT_NE(listTable[placementSlot(0)], -1);
-}
-
-TEST_F(PhaseSequencer, BurstReachesFullInTwelveStepsAndStays) {
-    dealt();
     Phase = 7;
     std::vector<int> distances;
     for (int i = 0; i < 14; ++i) {

@@ -17,7 +17,7 @@ class SceneStore : public ::testing::Test {
 
 } // namespace
 
-TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
+TEST_F(SceneStore, ResetLaysOutTheGridInGroupsOfFourAndDrawsThreeOffsetsPerSlotInOrder) {
     freshScene(7);
     // 0 and 15 end a row's first and last groups, 4 starts its second group, 16 the second row.
     const struct {
@@ -37,9 +37,7 @@ TEST_F(SceneStore, ResetLaysOutTheElementGridInGroupsOfFour) {
         expectPoint(e.path[0], 0, 0, 0);
         EXPECT_EQ(e.age, 0);
     }
-}
-
-TEST_F(SceneStore, ResetDrawsThreeOffsetsPerSlotInOrderAnd384DrawsInAll) {
+    // The control points: three offsets per slot in order, 384 draws in all.
     freshScene(2024);
     seedGenerator(2024);
     for (int i = 0; i < elementPoolSize; ++i) {
@@ -61,16 +59,17 @@ TEST_F(SceneStore, ResetDrawsThreeOffsetsPerSlotInOrderAnd384DrawsInAll) {
 
 TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
     freshScene(1);
-    elementCount = 64;
-    placedCount = 48;
-    stepCount = 77;
-    currentGlyph = 11;
-    frameDone = sweepXDone = sweepYDone = armXDone = armYDone = outlineDone = fillDone = 1;
+    // Every integer that a reset sets to 0.
+    std::int32_t* const zeroed[] = {&elementCount, &placedCount, &stepCount,       &currentGlyph,
+                                    &frameDone,    &sweepXDone,  &sweepYDone,      &armXDone,
+                                    &armYDone,     &outlineDone, &fillDone,        &burstDistance,
+                                    &captureArmed, &imageSaved,  &teardownPending, &dragging};
+    for (std::int32_t* value : zeroed) {
+        *value = 11;
+    }
     diagramSpeed = 9.0f;
     dealInterval = 3.0f;
-    burstDistance = 300;
     captureCountdown = 0;
-    captureArmed = imageSaved = teardownPending = dragging = 1;
     paused = 1;
     quitRequested = 1;
     imageName = "kept.png";
@@ -80,21 +79,13 @@ TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
 
     resetScene();
 
+    for (std::size_t i = 0; i < std::size(zeroed); ++i) {
+        EXPECT_EQ(*zeroed[i], 0) << "integer " << i << " in the list";
+    }
     EXPECT_EQ(Phase, 1);
-    EXPECT_EQ(elementCount, 0);
-    EXPECT_EQ(placedCount, 0);
-    EXPECT_EQ(stepCount, 0);
-    EXPECT_EQ(currentGlyph, 0);
-    EXPECT_EQ(frameDone + sweepXDone + sweepYDone + armXDone + armYDone + outlineDone + fillDone,
-              0);
     EXPECT_EQ(diagramSpeed, 1.0f);
     EXPECT_EQ(dealInterval, 1000.0f);
-    EXPECT_EQ(burstDistance, 0);
     EXPECT_EQ(captureCountdown, 899);
-    EXPECT_EQ(captureArmed, 0);
-    EXPECT_EQ(imageSaved, 0);
-    EXPECT_EQ(teardownPending, 0);
-    EXPECT_EQ(dragging, 0);
     EXPECT_TRUE(placed.empty());
     EXPECT_TRUE(glyphs.empty());
     EXPECT_EQ(paused, 1) << "the pause outlives a reset";
@@ -146,32 +137,13 @@ TEST_F(SceneStore, ResetCompilesBothMeshesAndSetsTheCycleGlState) {
     EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
 }
 
-TEST_F(SceneStore, RestartDeletesEveryListOfTheCycleAndBothMeshes) {
+TEST_F(SceneStore, RecompilingKeepsASlotsListAndRestartDeletesEveryListAndBothMeshes) {
     freshScene(1);
     std::vector<GLuint> made;
-    auto fill = [&](int slot) {
+    for (int slot = 0; slot < listTableSize; ++slot) {
         beginSlotList(slot);
-        glBegin(GL_POINTS);
-        glVertex2f(0, 0);
-        glEnd();
         endSlotList();
         made.push_back(static_cast<GLuint>(listTable[slot]));
-    };
-    for (int i = 0; i < 64; ++i) {
-        fill(elementSlot(i));
-    }
-    for (int s = 0; s < 16; ++s) {
-        fill(stripSlot(s));
-    }
-    for (int p = 0; p < 48; ++p) {
-        fill(placementSlot(p));
-    }
-    for (int slot :
-         {frameSlot, centreCrossSlot, crossHairSlot, armSlot, outlineSlot, diagramSlot}) {
-        fill(slot);
-    }
-    for (int g = 0; g < 12; ++g) {
-        fill(glyphSlot(g));
     }
     made.push_back(static_cast<GLuint>(meshLists[0]));
     made.push_back(static_cast<GLuint>(meshLists[1]));
@@ -179,6 +151,10 @@ TEST_F(SceneStore, RestartDeletesEveryListOfTheCycleAndBothMeshes) {
     glyphs.assign(glyphPoolSize, Glyph{});
     Phase = 9;
 
+    const std::int32_t frameList = listTable[frameSlot];
+    beginSlotList(frameSlot); // recompiling a slot keeps its one list
+    endSlotList();
+    EXPECT_EQ(listTable[frameSlot], frameList);
     restartScene();
 
     for (GLuint id : made) {
@@ -192,15 +168,4 @@ TEST_F(SceneStore, RestartDeletesEveryListOfTheCycleAndBothMeshes) {
     EXPECT_EQ(Phase, 1);
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[0])));
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[1])));
-}
-
-TEST_F(SceneStore, RecompilingASlotKeepsOneLiveList) {
-    freshScene(1);
-    beginSlotList(frameSlot);
-    endSlotList();
-    const std::int32_t first = listTable[frameSlot];
-    beginSlotList(frameSlot);
-    endSlotList();
-    EXPECT_EQ(listTable[frameSlot], first);
-    EXPECT_TRUE(glIsList(static_cast<GLuint>(first)));
 }
