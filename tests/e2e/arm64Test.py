@@ -44,14 +44,16 @@ class Arm64(unittest.TestCase):
         scratch = tempfile.TemporaryDirectory(prefix="tarvik-arm64-")
         cls.addClassCleanup(scratch.cleanup)
         cls.scratch = Path(scratch.name)
-        (cls.deb,) = Path(os.environ["TARVIK_ARM64_DIR"]).glob("tarvik01_*_arm64.deb")
+        made = Path(os.environ["TARVIK_ARM64_DIR"])
+        (cls.deb,) = made.glob("tarvik01_*_arm64.deb")
         cls.root = cls.scratch / "root"
         unpack(cls.deb, cls.root)
-        # The kiosk's pieces and the tests' runs start qemu with the unpacked program.
+        # The kiosk's pieces and the tests' runs start qemu with the unpacked program, whose
+        # libraries are those of the root that the package was built against.
         cls.program = cls.scratch / "tarvik01"
         cls.program.write_text(
-            '#!/bin/sh\nQEMU_LD_PREFIX=/ exec %s %s "$@"\n'
-            % (QEMU, cls.root / "usr/games/tarvik01")
+            '#!/bin/sh\nQEMU_LD_PREFIX=%s exec %s %s "$@"\n'
+            % (made / "root", QEMU, cls.root / "usr/games/tarvik01")
         )
         cls.program.chmod(0o755)
 
