@@ -139,9 +139,9 @@ class Arm64(unittest.TestCase):
         # Both link the same libpng and zlib, and compute the same floats once GCC may not
         # fuse multiplies and adds (CMakeLists.txt): with fused ones the arm64 capture had one
         # pixel at the edge of a smoothed line a grey level darker (86 for 87). New digits start
-        # from the bottom right corner, outside the view: from the centre they start at the eye
-        # and their wireframes fill the screen, which emulated took half the cycle. They land
-        # where they would have landed, so the capture is the same.
+        # from the bottom right corner, outside the view, not at the eye in the centre, where
+        # their young wireframes filled the screen; they land where they would have landed, so
+        # the capture is the same.
         corner = {0: (799, 599)}
         with player.Player(binary(), "800x600", deadline=240) as game:
             game.wait_ready(120)
@@ -150,10 +150,10 @@ class Arm64(unittest.TestCase):
             self.assertRegex(path.name, r"^%d-\d+\.png$" % PATTERN_SUM)
             amd64, amd64_picture = path.read_bytes(), pictures.read_png(path)
             self.assertEqual(game.escape(120), 0)
-        # A cycle captures its full burst as it stands before the scan line, whose sweep would
-        # add a third to the emulated cycle: s captures it there instead. Clicks draw faster
-        # and start the burst, and stop once the burst shows: it takes 12 frames to its full
-        # distance, 300, and only a click then would start the scan line.
+        # A cycle captures its full burst as it stands before the scan line's sweep of 70
+        # frames: s captures it there instead, without the sweep. Clicks draw faster and start
+        # the burst, and stop once the burst shows: it takes 12 frames to its full distance,
+        # 300, and only a click then would start the scan line.
         with player.Player(self.program, "800x600", deadline=deadline() - 240) as game:
             game.wait_ready(120)
             game.gather(player.PATTERN, corner)
