@@ -35,7 +35,7 @@ int encodeGreyPng(std::FILE* file, png_bytep* rows, png_uint_32 side) {
 
 } // namespace
 
-int captureSide(float scale) { return static_cast<int>(scale * 600.0 + 0.5) + 300; }
+int captureSide(float scale) { return static_cast<int>(scale * 600.0) + 300; }
 
 unsigned char greyByte(float value) {
     const double v = value;
