@@ -25,7 +25,7 @@ from pathlib import Path
 from . import player, progress
 
 NOVNC = Path("/usr/share/novnc")
-HOST = "0.0.0.0"
+HOST = "127.0.0.1"
 HOW_TO_PLAY = (
     "In the tab: a left click adds a digit one and a right click a zero (64 fill the grid), "
     "further left clicks hurry each phase on, s saves the square, Escape ends the piece."
