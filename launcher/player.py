@@ -1,6 +1,6 @@
 # player.py -- plays the real tarvik01 on a private Xorg display with real X input
 """The player behind the demo, the browser mode and the benchmarks; the end-to-end tests
-extend it (tests/e2e/e2eSupport.py).
+extend it with what only they need.
 
 A Player starts a private Xorg server with the dummy driver (the xserver script beside this
 file) offering a chosen set of game modes, starts tarvik01 in a working directory with a

@@ -85,8 +85,8 @@ class TestPlayer(player.Player):
         focus = self.x.get_input_focus().focus
         if isinstance(focus, int):  # None or PointerRoot
             return None
-        spec = {"client": focus.id, "mask": Xlib.ext.res.LocalClientPIDMask}
-        ids = self.x.res_query_client_ids([spec]).ids
+        asked = {"client": focus.id, "mask": Xlib.ext.res.LocalClientPIDMask}
+        ids = self.x.res_query_client_ids([asked]).ids
         return ids[0].value[0] if ids else None
 
     def wait_ready(self, timeout=60, poll=0.1, pid=None):
