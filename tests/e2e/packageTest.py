@@ -15,7 +15,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import STARTUP, TestPlayer, pictures, player
+from e2eSupport import STARTUP, TestPlayer, player
 
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
