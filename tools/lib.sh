@@ -10,10 +10,16 @@ python=/usr/bin/python3
 
 # build DIR "CMAKE OPTIONS" [TARGET...]: configures DIR with Ninja and builds the targets (all
 # when none are named) on two jobs, this machine's cores, through ccache when it is there.
+# ccache sees paths below the tree as relative ones and leaves the working folder out of its
+# key, so that another clone or worktree finds the objects this one compiled (their debug
+# information then names the folder they were first compiled in).
 build() {
     local dir=$1 options=$2 cache=()
     shift 2
-    if command -v ccache >/dev/null; then cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+    if command -v ccache >/dev/null; then
+        cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
+    fi
     cmake -S "$top" -B "$dir" -G Ninja $options "${cache[@]}" >/dev/null
     ninja -C "$dir" -j2 "$@"
 }
