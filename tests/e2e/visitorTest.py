@@ -2,7 +2,7 @@
 """TARVIK_VISIT_SECONDS (CTest sets it) of a random visitor (visitor.py) seeded with
 TARVIK_VISIT_SEED (11 unless set) on an 800x600 screen: the program lives throughout, Escape
 ends it with code 0, no sanitizer reports, and tarvikImages holds only whole PNGs, their exact
-pages and a whole index. A longer visit by hand, from this folder:
+pages and a whole index, with the picture of at least one cycle the visitor pushed through. A longer visit by hand, from this folder:
 
     TARVIK_BINARY=../../build/tarvik01 TARVIK_VISIT_SECONDS=600 TARVIK_VISIT_SEED=2 \
         python3 -m unittest visitorTest
@@ -24,11 +24,13 @@ class Visitor(unittest.TestCase):
             game.wait_ready()
             events, problems = visitor.visit(game, seconds, seed)
             pictures = sorted(path.name for path in game.images.glob("*.png"))
+            cycles = game.cycle_pictures()
         print(
             "\n%d events in %.0f s (seed %d); pictures: %s" % (events, seconds, seed, pictures),
             file=sys.stderr,
         )
         self.assertEqual(problems, [])
+        self.assertTrue(cycles, "no cycle played through to its picture")
 
 
 if __name__ == "__main__":
