@@ -2,10 +2,10 @@
 # the program installed from it plays
 """CPack packages the build under test (stripped, as tools/package's release build would be).
 lintian finds no error, the desktop entries and the AppStream file validate, the manual page
-renders without a warning, and the program unpacked from the package says its start-up
-message, writes test.png and ends with 0 on Escape. Its menu entry, launched as a desktop
-launches it from an empty home folder, plays the piece in the user's pictures folder, where
-test.png and the gallery stay. The menu start ends with the piece's exit code, and with 2,
+renders without a warning. The program and its starters sit in /usr/games; the menu entry,
+launched as a desktop launches it from an empty home folder, plays the piece (its start-up
+message, test.png on s, its end on Escape) in the user's pictures folder, where test.png and
+the gallery stay. The menu start ends with the piece's exit code, and with 2,
 having started nothing, where the pictures folder cannot be made or HOME is not set."""
 
 import os
@@ -15,7 +15,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import STARTUP, TestPlayer, player
+from e2eSupport import NO_MODE, STARTUP, TestPlayer, player
 
 TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
@@ -64,6 +64,8 @@ class Package(unittest.TestCase):
         depends = field(self.deb, "Depends")
         for needed in ("python3", "x11-xserver-utils", "x11-utils", "libglut", "libpng16"):
             self.assertIn(needed, depends)
+        games = sorted(p.name for p in (self.root / "usr/games").iterdir())
+        self.assertEqual(games, ["tarvik01", "tarvik01-kiosk", "tarvik01-menu"])
 
     def test_desktop_entries_and_appstream_metadata_validate(self):
         share = self.root / "usr/share"
@@ -81,19 +83,6 @@ class Package(unittest.TestCase):
             self.assertEqual((shown.returncode, shown.stderr), (0, ""))
             for heading in ("CONTROLS", "FILES", "EXIT STATUS", "KIOSK", "autologin-session"):
                 self.assertIn(heading, shown.stdout)
-
-    def test_the_installed_program_and_kiosk_sit_in_usr_games_and_the_program_plays(self):
-        games = self.root / "usr/games"
-        self.assertEqual(
-            sorted(p.name for p in games.iterdir()),
-            ["tarvik01", "tarvik01-kiosk", "tarvik01-menu"],
-        )
-        with player.Player(games / "tarvik01", "800x600", deadline=240) as game:
-            game.wait_ready()
-            game.key("s")
-            game.wait_picture("test.png")
-            self.assertEqual(game.escape(), 0)
-            self.assertEqual(game.output(), STARTUP["800x600"])
 
     def test_the_menu_entry_plays_in_the_pictures_folder_and_the_pictures_stay_there(self):
         entry = self.root / "usr/share/applications/tarvik01.desktop"
@@ -137,7 +126,6 @@ class Package(unittest.TestCase):
                 made = [path.relative_to(home) for path in home.rglob("tarvikImages")]
                 self.assertEqual(made, [Path(folder, "tarvikImages")])
 
-
     def test_the_menu_start_ends_as_the_piece_did_and_plays_nowhere_without_its_folder(self):
         menu = self.root / "usr/games/tarvik01-menu"
         # A backslash in the home folder's name, which some echos would take for an escape.
@@ -171,8 +159,7 @@ class Package(unittest.TestCase):
                                          timeout=60)  # fmt: skip
                     self.assertEqual(ran.returncode, code, ran.stderr)
                     self.assertTrue(ran.stderr.decode().endswith(said), ran.stderr)
-                    failed = "Bildschirmmodi werden von der Grafikkarte nicht unterstützt.\n"
-                    self.assertEqual(ran.stdout, failed.encode("latin-1") if code == 1 else b"")
+                    self.assertEqual(ran.stdout, NO_MODE if code == 1 else b"")
                     self.assertEqual(list(home.glob("**/tarvikImages")),
                                      [pictures / "tarvikImages"] if code == 1 else [])  # fmt: skip
 
