@@ -204,37 +204,40 @@ TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
 }
 
 TEST(WholeFile, TwoWritersInOneFolderNeverMixTheirBytes) {
+    // The second writer is a copy of the first made before either drew a name. It cleans up as
+    // a capture does and writes, start to end, while the first holds its temporary half
+    // written: the moment two temporaries could meet.
     ImageFolder temp;
-    const std::size_t size = 256 * 1024;
-    // Each writer writes its own byte 200 times to a target of its own and to a shared one, and
-    // reads back what a reported success left: a whole content, its own where no one else writes.
-    const auto problems = [&](char own) {
-        const std::string mine(size, own);
-        const fs::path ownPath = fs::path("tarvikImages") / (std::string(1, own) + ".png");
-        int found = 0;
-        for (int i = 0; i < 200; ++i) {
-            found += writeText(ownPath, mine) != fileWritten || readFile(ownPath) != mine;
-            const std::string shared = writeText("tarvikImages/shared.png", mine) == fileWritten
-                                           ? readFile("tarvikImages/shared.png")
-                                           : "";
-            found +=
-                shared.size() != size || shared.find_first_not_of(shared[0]) != std::string::npos;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    const pid_t second = ::fork();
+    if (second == 0) {
+        ::close(start[1]);
+        char go = 0;
+        if (::read(start[0], &go, 1) != 1) {
+            ::_exit(99);
         }
-        return std::min(found, 100);
-    };
-    pid_t writers[2] = {};
-    for (int w = 0; w < 2; ++w) {
-        writers[w] = ::fork();
-        if (writers[w] == 0) {
-            ::_exit(problems(static_cast<char>('a' + w)));
-        }
+        removeStaleTemporaries("tarvikImages");
+        ::_exit(writeText("tarvikImages/b.png", "the second writer's bytes"));
     }
-    for (const pid_t pid : writers) {
-        int status = -1;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "writes that failed or were mixed: " << WEXITSTATUS(status);
+    ::close(start[0]);
+    int status = -1;
+    const int first = writeWhole("tarvikImages/a.png", false, [&](std::FILE* file) {
+        std::fputs("the first ", file);
+        std::fflush(file);
+        (void)!::write(start[1], "!", 1);
+        ::waitpid(second, &status, 0);
+        return std::fputs("writer's bytes", file) >= 0 ? fileWritten : fileWriteFailed;
+    });
+    ::close(start[1]); // lets the second writer go if the first never started it
+    if (status == -1) {
+        ::waitpid(second, &status, 0);
     }
+    EXPECT_EQ(first, fileWritten);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == fileWritten) << "status " << status;
+    EXPECT_EQ(readFile("tarvikImages/a.png"), "the first writer's bytes");
+    EXPECT_EQ(readFile("tarvikImages/b.png"), "the second writer's bytes");
+    EXPECT_EQ(listDirectory("tarvikImages"), (std::vector<std::string>{"a.png", "b.png"}));
 }
 
 TEST(WholeFile, OnlyAFolderRefusingNewEntriesLeadsToTheInPlaceWrite) {
