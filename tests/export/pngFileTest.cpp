@@ -87,8 +87,7 @@ TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchangedAndDurably) {
     EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, side), pngWritten);
     EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/test.png"));
     const PngPicture picture = readPng("tarvikImages/test.png");
-    ASSERT_TRUE(picture.ok);
-    expectSquareGreyPng(picture, 37u);
+    EXPECT_EQ(picture.header, "37x37 depth 8 colour 0 interlace 0"); // grey, not interlaced
     EXPECT_EQ(picture.rows, pixels);
     // The earlier file was replaced, and the temporary file is gone.
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
