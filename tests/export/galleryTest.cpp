@@ -125,8 +125,8 @@ TEST(Gallery, DamagedPagesAreRepairedWholePagesLeftAloneAndPagesOfGonePngsKept) 
     EXPECT_EQ(readFile("tarvikImages/tarvik01.html"),
               expectedIndex({"a.png", "b.png", "c.png", "d.png"}));
     // The index is on the disk; image pages are not synced one by one.
-    EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/tarvik01.html"));
-    EXPECT_EQ(syncs.syncs().size(), 2u);
+    EXPECT_TRUE(syncs.syncedAroundRename());
+    EXPECT_EQ(syncs.count(), 2u);
 }
 
 TEST(Gallery, PagesThatCannotBeWrittenAreSkippedAndAReadOnlyFolderGetsTheRestInPlace) {
