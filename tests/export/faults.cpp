@@ -1,4 +1,5 @@
-// faults.cpp -- real file-system failures for the export tests, undone on destruction
+// faults.cpp -- real file-system failures for the export tests, undone on destruction, and
+// reading back what the files hold
 #include "faults.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <grp.h>
 #include <iterator>
 #include <linux/fs.h>
+#include <png.h>
 #include <string_view>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -168,4 +170,44 @@ std::string readFile(const std::filesystem::path& path) {
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+namespace {
+
+// libpng's errors longjmp back here: only plain pointers live across the setjmp.
+void decode(std::FILE* file, PngPicture* picture) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return;
+    }
+    png_init_io(png, file);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const png_bytepp rows = png_get_rows(png, info);
+    for (png_uint_32 r = 0; r < height; ++r) {
+        picture->rows.insert(picture->rows.end(), rows[r], rows[r] + png_get_rowbytes(png, info));
+    }
+    picture->header = std::to_string(png_get_image_width(png, info)) + "x" +
+                      std::to_string(height) + " depth " +
+                      std::to_string(png_get_bit_depth(png, info)) + " colour " +
+                      std::to_string(png_get_color_type(png, info)) + " interlace " +
+                      std::to_string(png_get_interlace_type(png, info));
+    png_destroy_read_struct(&png, &info, nullptr);
+}
+
+} // namespace
+
+PngPicture readPng(const std::string& path) {
+    PngPicture picture;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        decode(file, &picture);
+        std::fclose(file);
+    }
+    return picture;
 }

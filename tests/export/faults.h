@@ -1,4 +1,5 @@
-// faults.h -- real file-system failures for the export tests, undone on destruction
+// faults.h -- real file-system failures for the export tests, undone on destruction, and
+// reading back what the files hold
 #pragma once
 
 #include "harness/tempDir.h"
@@ -61,3 +62,11 @@ std::vector<std::string> listDirectory(const std::filesystem::path& dir);
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+struct PngPicture {
+    // "<width>x<height> depth <bits> colour <type> interlace <method>" as the file's header
+    // gives them; empty when the file did not open or libpng met an error.
+    std::string header;
+    std::vector<unsigned char> rows; // the rows' bytes, top row first
+};
+PngPicture readPng(const std::string& path);

@@ -2,7 +2,6 @@
 #include "export/pngFile.h"
 #include "export/gallery.h"
 #include "faults.h"
-#include "pngReader.h"
 
 #include <cerrno>
 #include <cmath>

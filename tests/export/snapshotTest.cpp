@@ -4,7 +4,6 @@
 #include "export/pngFile.h"
 #include "faults.h"
 #include "harness/glWindow.h"
-#include "pngReader.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 
