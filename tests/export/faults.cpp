@@ -1,34 +1,23 @@
-// faults.cpp -- real file-system failures for the export tests, undone on destruction
+// faults.cpp -- real file-system failures for the export tests, undone on destruction, and
+// reading back what the files hold
 #include "faults.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
 #include <iterator>
 #include <linux/fs.h>
+#include <png.h>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
-
-FileSizeLimit::FileSizeLimit(rlim_t bytes) {
-    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limited = previous;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
-}
 
 bool setImmutable(const std::filesystem::path& path, bool on) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
@@ -45,39 +34,19 @@ bool setImmutable(const std::filesystem::path& path, bool on) {
     return done;
 }
 
-ReadOnlyDirectory::ReadOnlyDirectory(const std::filesystem::path& dir)
-    : dir(dir), immutable(setImmutable(dir, true)) {
-    if (!immutable) {
-        using std::filesystem::perms;
-        std::filesystem::permissions(dir,
-                                     perms::owner_write | perms::group_write | perms::others_write,
-                                     std::filesystem::perm_options::remove);
-    }
-    const std::filesystem::path probe = dir / "probe";
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    readOnly = fd < 0;
-    if (fd >= 0) {
-        ::close(fd);
-        ::unlink(probe.c_str());
-    }
-}
-
-ReadOnlyDirectory::~ReadOnlyDirectory() {
-    if (immutable) {
-        setImmutable(dir, false);
-    }
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-}
-
 namespace {
 
 TemporaryFaults* temporaryFaults = nullptr;
 
-bool namesTemporary(const char* path) {
-    const std::string name = path;
-    return name.size() > 5 && name.compare(name.size() - 5, 5, ".part") == 0;
-}
+// An fsync: of a directory or not, the inode synced, and the inode of SyncLog's watched path
+// then (0 when it did not exist).
+struct Sync {
+    bool directory;
+    ino_t inode;
+    ino_t watchedInode;
+};
+const std::filesystem::path* watchedPath = nullptr;
+std::vector<Sync> syncLog;
 
 } // namespace
 
@@ -99,7 +68,8 @@ extern "C" int open(const char* path, int flags, ...) {
         mode = va_arg(arguments, mode_t);
         va_end(arguments);
     }
-    if ((flags & O_CREAT) != 0 && temporaryFaults != nullptr && namesTemporary(path)) {
+    if ((flags & O_CREAT) != 0 && temporaryFaults != nullptr &&
+        std::string_view(path).ends_with(".part")) {
         TemporaryFaults faults = std::exchange(*temporaryFaults, {});
         if (faults.plant) {
             faults.plant(path);
@@ -121,91 +91,28 @@ extern "C" int rename(const char* from, const char* to) {
     return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
 }
 
-namespace {
-
-const uid_t nobody = 65534;
-
-// In a child: becomes uid (with a group of the same number and no others). True when done.
-bool become(uid_t uid) {
-    return ::setgroups(0, nullptr) == 0 && ::setresgid(uid, uid, uid) == 0 &&
-           ::setresuid(uid, uid, uid) == 0;
-}
-
-} // namespace
-
-int asUser(uid_t uid, const std::function<int()>& work) {
+int inChild(const std::function<int()>& work, bool asOrdinaryUser) {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::geteuid() != uid && !become(uid)) {
+        const uid_t nobody = 65534;
+        if (asOrdinaryUser && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+             ::setresuid(nobody, nobody, nobody) != 0)) {
             ::_exit(255);
         }
         ::_exit(work());
     }
     int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
-               ? WEXITSTATUS(status)
-               : -1;
-}
-
-int asOrdinaryUser(const std::function<int()>& work) {
-    return ::geteuid() == 0 ? asUser(nobody, work) : asUser(::geteuid(), work);
-}
-
-OrdinaryUsersProcess::OrdinaryUsersProcess() {
-    int ready[2];
-    if (::pipe(ready) != 0) {
-        return;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        return -1;
     }
-    child = ::fork();
-    if (child == 0) {
-        ::close(ready[0]);
-        if (::geteuid() == 0 && !become(nobody)) {
-            ::_exit(255);
-        }
-        const char yes = 1;
-        (void)!::write(ready[1], &yes, 1);
-        for (;;) {
-            ::pause();
-        }
-    }
-    ::close(ready[1]);
-    char yes = 0;
-    started = child > 0 && ::read(ready[0], &yes, 1) == 1;
-    ::close(ready[0]);
-}
-
-OrdinaryUsersProcess::~OrdinaryUsersProcess() {
-    if (child > 0) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-    }
-}
-
-bool killedMidWrite(rlim_t bytes, const std::function<void()>& work) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_DFL);
-        const rlimit limit{bytes, bytes};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        work();
-        ::_exit(0);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) &&
-           WTERMSIG(status) == SIGXFSZ;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 ino_t inodeOf(const std::filesystem::path& path) {
     struct stat about {};
     return ::stat(path.c_str(), &about) == 0 ? about.st_ino : 0;
 }
-
-namespace {
-
-const std::filesystem::path* watchedPath = nullptr;
-std::vector<Sync> syncLog;
-
-} // namespace
 
 SyncLog::SyncLog(const std::filesystem::path& watched) {
     static std::filesystem::path path;
@@ -216,13 +123,13 @@ SyncLog::SyncLog(const std::filesystem::path& watched) {
 
 SyncLog::~SyncLog() { watchedPath = nullptr; }
 
-const std::vector<Sync>& SyncLog::syncs() const { return syncLog; }
+std::size_t SyncLog::count() const { return syncLog.size(); }
 
-bool syncedAroundRename(const SyncLog& log, const std::filesystem::path& path) {
-    const ino_t file = inodeOf(path);
-    const ino_t dir = inodeOf(path.parent_path());
+bool SyncLog::syncedAroundRename() const {
+    const ino_t file = inodeOf(*watchedPath);
+    const ino_t dir = inodeOf(watchedPath->parent_path());
     bool dataSynced = false;
-    for (const Sync& sync : log.syncs()) {
+    for (const Sync& sync : syncLog) {
         if (!sync.directory && sync.inode == file && sync.watchedInode != file) {
             dataSynced = true;
         }
@@ -263,4 +170,44 @@ std::string readFile(const std::filesystem::path& path) {
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+namespace {
+
+// libpng's errors longjmp back here: only plain pointers live across the setjmp.
+void decode(std::FILE* file, PngPicture* picture) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return;
+    }
+    png_init_io(png, file);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const png_bytepp rows = png_get_rows(png, info);
+    for (png_uint_32 r = 0; r < height; ++r) {
+        picture->rows.insert(picture->rows.end(), rows[r], rows[r] + png_get_rowbytes(png, info));
+    }
+    picture->header = std::to_string(png_get_image_width(png, info)) + "x" +
+                      std::to_string(height) + " depth " +
+                      std::to_string(png_get_bit_depth(png, info)) + " colour " +
+                      std::to_string(png_get_color_type(png, info)) + " interlace " +
+                      std::to_string(png_get_interlace_type(png, info));
+    png_destroy_read_struct(&png, &info, nullptr);
+}
+
+} // namespace
+
+PngPicture readPng(const std::string& path) {
+    PngPicture picture;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        decode(file, &picture);
+        std::fclose(file);
+    }
+    return picture;
 }

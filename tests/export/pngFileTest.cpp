@@ -1,17 +1,18 @@
 // pngFileTest.cpp -- capture arithmetic, and the PNG file written whole or not at all
 #include "export/pngFile.h"
+#include "export/gallery.h"
 #include "faults.h"
-#include "pngReader.h"
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <memory>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -43,16 +44,23 @@ int writeText(const fs::path& path, const std::string& text) {
     });
 }
 
+// work's result in a child whose files may grow to bytes at most: a write past that fails with
+// EFBIG or, when killed, ends the child by SIGXFSZ (128 + SIGXFSZ), as a power cut would.
+int withFileSizeLimit(rlim_t bytes, bool killed, const std::function<int()>& work) {
+    return inChild([&] {
+        std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return work();
+    });
+}
+
 } // namespace
 
 TEST(CaptureArithmetic, SideFollowsTheScreenHeight) {
-    const struct {
-        int height;
-        int side;
-    } cases[] = {{1024, 900}, {864, 806}, {768, 750}, {600, 651}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.height);
-        EXPECT_EQ(captureSide(static_cast<float>(c.height / 1024.0)), c.side);
+    for (const auto& [lines, side] :
+         std::map<int, int>{{1024, 900}, {864, 806}, {768, 750}, {600, 651}}) {
+        EXPECT_EQ(captureSide(static_cast<float>(lines / 1024.0)), side) << lines << " lines";
     }
 }
 
@@ -78,58 +86,49 @@ TEST(CaptureArithmetic, RowsAreTurnedUprightNotMirrored) {
     EXPECT_EQ(uprightRows(frame, 3), expected);
 }
 
-TEST(PngFile, WritesAnEightBitGreyscalePngThatReadsBackUnchangedAndDurably) {
-    ImageFolder temp;
-    writeFile("tarvikImages/test.png", earlier);
-    const int side = 37;
-    const std::vector<unsigned char> pixels = noise(side);
-    const SyncLog syncs("tarvikImages/test.png");
-    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, side), pngWritten);
-    EXPECT_TRUE(syncedAroundRename(syncs, "tarvikImages/test.png"));
-    const PngPicture picture = readPng("tarvikImages/test.png");
-    ASSERT_TRUE(picture.ok);
-    expectSquareGreyPng(picture, 37u);
-    EXPECT_EQ(picture.rows, pixels);
-    // The earlier file was replaced, and the temporary file is gone.
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
-}
-
-TEST(PngFile, FailedWritesLeaveEverythingAsItWas) {
+TEST(PngFile, WritesAnEightBitGreyscalePngWholeAndDurablyOrNothingAtAll) {
     TempDir temp;
     EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(10), 10), pngNoFile);
     EXPECT_TRUE(listDirectory(".").empty()) << "no directory";
 
-    fs::create_directories("tarvikImages/in-the-way.png");
-    EXPECT_EQ(writeGreyPng("tarvikImages/in-the-way.png", noise(10), 10), pngNoFile);
-    EXPECT_TRUE(fs::is_directory("tarvikImages/in-the-way.png"));
-    fs::remove("tarvikImages/in-the-way.png");
+    fs::create_directories("tarvikImages/test.png");
+    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(10), 10), pngNoFile);
+    EXPECT_TRUE(fs::is_directory("tarvikImages/test.png")) << "a directory in the way";
+    fs::remove("tarvikImages/test.png");
 
     writeFile("tarvikImages/test.png", earlier);
-    {
-        // 900 x 900 bytes of noise make a file far beyond any stdio buffer: one of libpng's
-        // own writes fails, not only the final flush.
-        FileSizeLimit limit(1000);
-        EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(900), 900), pngWriteFailed);
-    }
-    {
-        // A picture of 8 x 8 fits into the stdio buffer whole: libpng itself sees no error.
-        FileSizeLimit limit(20);
-        EXPECT_EQ(writeGreyPng("tarvikImages/test.png", noise(8), 8), pngWriteFailed);
-    }
-    {
-        ReadOnlyDirectory readOnly("tarvikImages");
-        ASSERT_TRUE(readOnly.active()) << "could not make tarvikImages read-only";
-        EXPECT_EQ(writeGreyPng("tarvikImages/new.png", noise(10), 10), pngNoFile);
+    // 900 x 900 bytes of noise make a file far beyond any stdio buffer: one of libpng's own
+    // writes fails, not only the final flush. A picture of 8 x 8 fits into the stdio buffer
+    // whole: libpng itself sees no error.
+    for (const auto& [limit, side] : std::map<rlim_t, int>{{20, 8}, {1000, 900}}) {
+        EXPECT_EQ(withFileSizeLimit(
+                      limit, false,
+                      [side] { return writeGreyPng("tarvikImages/test.png", noise(side), side); }),
+                  pngWriteFailed)
+            << side;
     }
     EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
+
+    const std::vector<unsigned char> pixels = noise(37);
+    const SyncLog syncs("tarvikImages/test.png");
+    EXPECT_EQ(writeGreyPng("tarvikImages/test.png", pixels, 37), pngWritten);
+    EXPECT_TRUE(syncs.syncedAroundRename());
+    const PngPicture picture = readPng("tarvikImages/test.png");
+    EXPECT_EQ(picture.header, "37x37 depth 8 colour 0 interlace 0"); // grey, not interlaced
+    EXPECT_EQ(picture.rows, pixels);
+    // The earlier file was replaced, and no temporary file is left.
     EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"test.png"});
 }
 
-TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndTheirTemporariesGoWithTheNextCapture) {
+TEST(WholeFile, KilledAndForbiddenWritesLeaveTheEarlierFileAndDeadWritersTemporariesGo) {
     ImageFolder temp;
-    writeFile("tarvikImages/test.png", earlier);
-    // pid 1 always lives: its temporary belongs to a writer still at work. No process has the
-    // id 99999999. The rest are not of this program's naming.
+    // The clean-up runs as an ordinary user, to whom signal 0 to pid 1 answers EPERM: its
+    // temporary is a live writer's. No process has the id 99999999; the other names are not of
+    // this program's naming.
+    fs::permissions(".", fs::perms::all);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown("tarvikImages", 65534, 65534), 0);
+    }
     const std::vector<std::string> others = {
         "tarvik01-1-5.part", "tarvik01-99999999-.part", "tarvik01-99999999-1.png",
         "tarvik01-x-1.part", "tarvik01.part",           "tarvik02-99999999-1.part",
@@ -137,19 +136,23 @@ TEST(PngFile, WritesKilledHalfwayLeaveTheEarlierFileAndTheirTemporariesGoWithThe
     for (const std::string& name : others) {
         writeFile(fs::path("tarvikImages") / name, earlier);
     }
-    for (const char* name : {"test.png", "12-100.png", "40-200.png"}) {
-        SCOPED_TRACE(name);
-        EXPECT_TRUE(killedMidWrite(
-            1000, [name] { writeGreyPng("tarvikImages/" + std::string(name), noise(900), 900); }));
+    // A PNG, and a gallery at its first page (a page has about 330 bytes), killed at 100 bytes.
+    const std::function<int()> writes[] = {
+        [] { return writeGreyPng("tarvikImages/test.png", noise(900), 900); },
+        [] { return writeGallery(), 0; }};
+    for (const auto& write : writes) {
+        EXPECT_EQ(withFileSizeLimit(100, true, write), 128 + SIGXFSZ);
         EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
-        const std::vector<std::string> left = listDirectory("tarvikImages");
-        EXPECT_EQ(left.size(), others.size() + 1)
-            << "one temporary more: " << testing::PrintToString(left);
-        removeStaleTemporaries("tarvikImages");
+        EXPECT_EQ(listDirectory("tarvikImages").size(), others.size() + 1) << "a temporary more";
+        EXPECT_EQ(inChild([] { return removeStaleTemporaries("tarvikImages"), 0; }, true), 0);
         EXPECT_EQ(listDirectory("tarvikImages"), others);
     }
-    EXPECT_EQ(writeGreyPng("tarvikImages/1-1.png", noise(10), 10), pngWritten);
-    EXPECT_EQ(listDirectory("tarvikImages").size(), others.size() + 1) << "no temporary left";
+    // A target its owner may not write is left as it is, as a plain "wb" write would leave it.
+    fs::permissions("tarvikImages/test.png", fs::perms::owner_read | fs::perms::others_read);
+    EXPECT_EQ(inChild([] { return writeText("tarvikImages/test.png", "new"); }, true),
+              fileNotCreated);
+    EXPECT_EQ(readFile("tarvikImages/test.png"), earlier);
+    EXPECT_EQ(listDirectory("tarvikImages"), others);
 }
 
 TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
@@ -157,11 +160,7 @@ TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
         {"fifo", [](const fs::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0); }},
         {"symlink", [](const fs::path& at) { fs::create_symlink("../outside", at); }},
         {"hard link", [](const fs::path& at) { fs::create_hard_link("outside", at); }},
-        {"directory",
-         [](const fs::path& at) {
-             fs::create_directory(at);
-             writeFile(at / "inside", "inside");
-         }},
+        {"directory", [](const fs::path& at) { fs::create_directory(at); }},
         {"socket",
          [](const fs::path& at) {
              sockaddr_un address{};
@@ -204,159 +203,95 @@ TEST(WholeFile, NothingPlantedUnderTheTemporarysNameBlocksRedirectsOrClobbers) {
 }
 
 TEST(WholeFile, TwoWritersInOneFolderNeverMixTheirBytes) {
+    // The second writer is a copy of the first made before either drew a name. It cleans up as
+    // a capture does and writes, start to end, while the first holds its temporary half
+    // written: the moment two temporaries could meet.
     ImageFolder temp;
-    const std::size_t size = 256 * 1024;
-    // Each writer writes its own byte 200 times to a target of its own and to a shared one, and
-    // reads back what a reported success left: a whole content, its own where no one else writes.
-    const auto problems = [&](char own) {
-        const std::string mine(size, own);
-        const fs::path ownPath = fs::path("tarvikImages") / (std::string(1, own) + ".png");
-        int found = 0;
-        for (int i = 0; i < 200; ++i) {
-            found += writeText(ownPath, mine) != fileWritten || readFile(ownPath) != mine;
-            const std::string shared = writeText("tarvikImages/shared.png", mine) == fileWritten
-                                           ? readFile("tarvikImages/shared.png")
-                                           : "";
-            found +=
-                shared.size() != size || shared.find_first_not_of(shared[0]) != std::string::npos;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    const pid_t second = ::fork();
+    if (second == 0) {
+        ::close(start[1]);
+        char go = 0;
+        if (::read(start[0], &go, 1) != 1) {
+            ::_exit(99);
         }
-        return std::min(found, 100);
-    };
-    pid_t writers[2] = {};
-    for (int w = 0; w < 2; ++w) {
-        writers[w] = ::fork();
-        if (writers[w] == 0) {
-            ::_exit(problems(static_cast<char>('a' + w)));
-        }
+        removeStaleTemporaries("tarvikImages");
+        ::_exit(writeText("tarvikImages/b.png", "the second writer's bytes"));
     }
-    for (const pid_t pid : writers) {
-        int status = -1;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "writes that failed or were mixed: " << WEXITSTATUS(status);
+    ::close(start[0]);
+    int status = -1;
+    const int first = writeWhole("tarvikImages/a.png", false, [&](std::FILE* file) {
+        std::fputs("the first ", file);
+        std::fflush(file);
+        (void)!::write(start[1], "!", 1);
+        ::waitpid(second, &status, 0);
+        return std::fputs("writer's bytes", file) >= 0 ? fileWritten : fileWriteFailed;
+    });
+    ::close(start[1]); // lets the second writer go if the first never started it
+    if (status == -1) {
+        ::waitpid(second, &status, 0);
     }
+    EXPECT_EQ(first, fileWritten);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == fileWritten) << "status " << status;
+    EXPECT_EQ(readFile("tarvikImages/a.png"), "the first writer's bytes");
+    EXPECT_EQ(readFile("tarvikImages/b.png"), "the second writer's bytes");
+    EXPECT_EQ(listDirectory("tarvikImages"), (std::vector<std::string>{"a.png", "b.png"}));
 }
 
-TEST(WholeFile, OnlyAFolderRefusingNewEntriesLeadsToTheInPlaceWrite) {
-    struct Row {
+TEST(WholeFile, OnlyAFolderRefusingNewEntriesLeadsToTheInPlaceWriteAndOnlyOfARegularFile) {
+    enum Target { page, none, fifo, fifoWithReader, link };
+    const struct {
         const char* what;
         TemporaryFaults faults;
-        bool inPlace;
+        Target target;
+        int result;
+    } rows[] = {
+        {"creation refused: EACCES", {.createError = EACCES}, page, fileWritten},
+        {"creation refused: EPERM", {.createError = EPERM}, page, fileWritten},
+        {"rename refused: EACCES", {.renameError = EACCES}, page, fileWritten},
+        {"rename refused: EPERM", {.renameError = EPERM}, page, fileWritten},
+        {"creation, full disk: ENOSPC", {.createError = ENOSPC}, page, fileNotCreated},
+        {"creation, read-only disk: EROFS", {.createError = EROFS}, page, fileNotCreated},
+        {"rename across disks: EXDEV", {.renameError = EXDEV}, page, fileNotCreated},
+        {"no target to write in place", {.createError = EACCES}, none, fileNotCreated},
+        {"a FIFO without a reader", {.createError = EACCES}, fifo, fileNotCreated},
+        {"a FIFO with a reader", {.createError = EACCES}, fifoWithReader, fileNotCreated},
+        {"a symbolic link out of the folder", {.createError = EACCES}, link, fileNotCreated},
     };
-    const Row rows[] = {
-        {"creation refused: EACCES", {.createError = EACCES}, true},
-        {"creation refused: EPERM", {.createError = EPERM}, true},
-        {"rename refused: EACCES", {.renameError = EACCES}, true},
-        {"rename refused: EPERM", {.renameError = EPERM}, true},
-        {"creation on a full disk: ENOSPC", {.createError = ENOSPC}, false},
-        {"creation on a read-only file system: EROFS", {.createError = EROFS}, false},
-        {"rename across devices: EXDEV", {.renameError = EXDEV}, false},
-    };
-    for (const Row& row : rows) {
+    const fs::path target = "tarvikImages/a.png.html";
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ImageFolder temp;
-        writeFile("tarvikImages/a.png.html", "earlier page");
-        const ino_t before = inodeOf("tarvikImages/a.png.html");
+        writeFile("outside", "outside");
+        if (row.target == page) {
+            writeFile(target, "earlier page");
+        } else if (row.target == fifo || row.target == fifoWithReader) {
+            ASSERT_EQ(::mkfifo(target.c_str(), 0666), 0);
+        } else if (row.target == link) {
+            fs::create_symlink("../outside", target);
+        }
+        // A reader that never reads: the write end of its FIFO opens without blocking.
+        const int reader =
+            row.target == fifoWithReader ? ::open(target.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+        const ino_t before = inodeOf(target);
+        const std::vector<std::string> names = listDirectory("tarvikImages");
         {
             TemporaryFault fault(row.faults);
-            EXPECT_EQ(writeText("tarvikImages/a.png.html", "new page"),
-                      row.inPlace ? fileWritten : fileNotCreated);
+            ::alarm(10); // a write that blocks ends the test program
+            EXPECT_EQ(writeText(target, "new page"), row.result);
+            ::alarm(0);
         }
-        EXPECT_EQ(readFile("tarvikImages/a.png.html"), row.inPlace ? "new page" : "earlier page");
-        EXPECT_EQ(inodeOf("tarvikImages/a.png.html"), before);
-        EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"a.png.html"});
+        EXPECT_EQ(inodeOf(target), before) << "nothing replaced";
+        EXPECT_EQ(listDirectory("tarvikImages"), names) << "no temporary left, nothing created";
+        EXPECT_EQ(readFile("outside"), "outside");
+        if (row.target == page) {
+            EXPECT_EQ(readFile(target), row.result == fileWritten ? "new page" : "earlier page");
+        }
+        if (reader >= 0) {
+            char got[16];
+            EXPECT_EQ(::read(reader, got, sizeof got), 0) << "the reader was sent nothing";
+            ::close(reader);
+        }
     }
-}
-
-TEST(WholeFile, ATargetItsOwnerMayNotWriteIsLeftAsItIs) {
-    TempDir temp;
-    fs::permissions(".", fs::perms::all);
-    fs::create_directory("tarvikImages");
-    writeFile("tarvikImages/a.png.html", "kept page");
-    fs::permissions("tarvikImages/a.png.html",
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown("tarvikImages", 65534, 65534), 0);
-    }
-    EXPECT_EQ(asOrdinaryUser([] { return writeText("tarvikImages/a.png.html", "new page"); }),
-              fileNotCreated);
-    EXPECT_EQ(readFile("tarvikImages/a.png.html"), "kept page");
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{"a.png.html"});
-}
-
-TEST(WholeFile, InAFolderRefusingNewEntriesOnlyARegularTargetIsWrittenInPlace) {
-    // The ordinary user may write every target here but create nothing in the folder, which
-    // stays root's: each write goes the in-place way.
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to hand the targets to an ordinary user";
-    }
-    TempDir temp;
-    fs::permissions(".", fs::perms::all);
-    fs::create_directory("tarvikImages");
-    writeFile("outside", "outside");
-    ASSERT_EQ(::chown("outside", 65534, 65534), 0);
-    writeFile("tarvikImages/page.png.html", "earlier page");
-    ASSERT_EQ(::chown("tarvikImages/page.png.html", 65534, 65534), 0);
-    for (const char* fifo : {"tarvikImages/fifo.png.html", "tarvikImages/read.png.html"}) {
-        ASSERT_EQ(::mkfifo(fifo, 0666), 0);
-        ASSERT_EQ(::chmod(fifo, 0666), 0); // past the umask
-    }
-    fs::create_symlink("../outside", "tarvikImages/link.png.html");
-    const std::vector<std::string> names = listDirectory("tarvikImages");
-    const ino_t pageBefore = inodeOf("tarvikImages/page.png.html");
-    // A reader that never reads: the write end of this FIFO opens without blocking.
-    const int reader = ::open("tarvikImages/read.png.html", O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-
-    const auto attempt = [](const char* target) {
-        return asOrdinaryUser([target] {
-            ::alarm(10); // a write that blocks ends the child, which then reports -1
-            return writeText(fs::path("tarvikImages") / target, "new page");
-        });
-    };
-    EXPECT_EQ(attempt("page.png.html"), fileWritten) << "the in-place way itself is open";
-    EXPECT_EQ(readFile("tarvikImages/page.png.html"), "new page");
-    EXPECT_EQ(inodeOf("tarvikImages/page.png.html"), pageBefore);
-
-    EXPECT_EQ(attempt("fifo.png.html"), fileNotCreated) << "a FIFO without a reader";
-    EXPECT_EQ(attempt("read.png.html"), fileNotCreated) << "a FIFO with a reader";
-    char got[16];
-    EXPECT_EQ(::read(reader, got, sizeof got), 0) << "the reader was sent nothing";
-    ::close(reader);
-    EXPECT_EQ(attempt("link.png.html"), fileNotCreated) << "a symbolic link out of the folder";
-    EXPECT_EQ(readFile("outside"), "outside");
-    EXPECT_TRUE(fs::is_symlink("tarvikImages/link.png.html"));
-    EXPECT_TRUE(fs::is_fifo("tarvikImages/fifo.png.html"));
-    EXPECT_EQ(listDirectory("tarvikImages"), names) << "no temporary, nothing replaced";
-}
-
-TEST(WholeFile, TheTemporaryOfAnotherUsersLiveWriterIsLeftAlone) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to run a writer and a cleaner as two other users";
-    }
-    // The writer is the ordinary user 65534, the cleaner another one, to whom signal 0 to the
-    // writer answers EPERM, not success.
-    const uid_t cleaner = 65533;
-    ImageFolder temp;
-    fs::permissions(".", fs::perms::all);
-    ASSERT_EQ(::chown("tarvikImages", cleaner, cleaner), 0);
-    auto writer = std::make_unique<OrdinaryUsersProcess>();
-    ASSERT_TRUE(writer->running());
-    const pid_t pid = writer->pid();
-    ASSERT_EQ(asUser(cleaner, [pid] { return ::kill(pid, 0) == -1 && errno == EPERM ? 0 : 1; }), 0);
-    const std::string live = "tarvik01-" + std::to_string(pid) + "-5e.part";
-    writeFile(fs::path("tarvikImages") / live, "half a picture");
-    writeFile("tarvikImages/tarvik01-99999999-5e.part", "left by a killed writer");
-    const auto clean = [] {
-        return asUser(cleaner, [] {
-            removeStaleTemporaries("tarvikImages");
-            return 0;
-        });
-    };
-
-    ASSERT_EQ(clean(), 0);
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{live});
-    writer.reset(); // now the writer is gone, and its temporary goes with the next clean-up
-    ASSERT_EQ(clean(), 0);
-    EXPECT_EQ(listDirectory("tarvikImages"), std::vector<std::string>{});
 }
