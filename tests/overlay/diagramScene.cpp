@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 
 void setUpDiagram(unsigned seed) {
     useGlWindow();
@@ -29,28 +30,20 @@ void overlayView(int side) {
     glDisable(GL_CULL_FACE);
 }
 
-void markElementsAndStrips() {
-    for (int i = 0; i < elementPoolSize; ++i) {
-        compileMarker(elementSlot(i));
-    }
-    for (int s = 0; s < stripPoolSize; ++s) {
-        compileMarker(stripSlot(s));
-    }
-}
-
 std::vector<FeedbackItem> slotFeedback(int slot) {
     return captureFeedback([slot] { callSlot(slot); }, 200000);
 }
 
-Box boundsOf(const std::vector<FeedbackItem>& items) {
+void expectBounds(const std::vector<FeedbackItem>& items, const Box& want) {
     Box box{1e30f, 1e30f, -1e30f, -1e30f};
     for (const FeedbackItem& item : items) {
         for (const FeedbackVertex& v : item.vertices) {
-            box.minX = std::min(box.minX, v.x);
-            box.minY = std::min(box.minY, v.y);
-            box.maxX = std::max(box.maxX, v.x);
-            box.maxY = std::max(box.maxY, v.y);
+            box = {std::min(box.minX, v.x), std::min(box.minY, v.y), std::max(box.maxX, v.x),
+                   std::max(box.maxY, v.y)};
         }
     }
-    return box;
+    EXPECT_NEAR(box.minX, want.minX, 1e-3f);
+    EXPECT_NEAR(box.minY, want.minY, 1e-3f);
+    EXPECT_NEAR(box.maxX, want.maxX, 1e-3f);
+    EXPECT_NEAR(box.maxY, want.maxY, 1e-3f);
 }

@@ -15,17 +15,14 @@ void setUpDiagram(unsigned seed = 1);
 // as in the frame's overlay passes, no culling.
 void overlayView(int side = 1000);
 
-// Marker lists for every element and strip slot, so that spun placements show their parts.
-void markElementsAndStrips();
-
 // Feedback of one slot's list drawn under the current view.
 std::vector<FeedbackItem> slotFeedback(int slot);
 
 struct Box {
     float minX, minY, maxX, maxY;
 };
-// The bounding box of every vertex of the items.
-Box boundsOf(const std::vector<FeedbackItem>& items);
+// Expects the bounding box of every vertex of the items to be want, to within 1e-3.
+void expectBounds(const std::vector<FeedbackItem>& items, const Box& want);
 
 // Calls runPhase5Schedule until the predicate holds after a call; returns the number of calls,
 // at most limit.

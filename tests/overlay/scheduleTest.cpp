@@ -1,81 +1,97 @@
-// scheduleTest.cpp -- the phase-5 schedule through real lists: call counts, the cross-hair's
-// fractions, the stipple and the hand-over
+// scheduleTest.cpp -- the phase-5 schedule through real lists: call counts, the cross-hair's way,
+// the stipple and the hand-over
 #include "diagramScene.h"
 
-#include "harness/glWindow.h"
 #include "overlay/crossHair.h"
-#include "overlay/geometry.h"
 #include "overlay/glyphFigures.h"
 #include "overlay/schedule.h"
 #include "scene/listTable.h"
 #include "scene/sceneStore.h"
 
 #include <GL/gl.h>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <numeric>
 
 namespace {
 
-// Calls per glyph until phase 5 ends; a glyph's count includes the call that ends it.
-std::vector<int> glyphLengths(float speed) {
+// Runs phase 5 to its end from glyph 0 and expects the calls per glyph, each glyph's count
+// including the call that ends it.
+void expectLengths(float speed, int first, int later) {
+    SCOPED_TRACE(speed);
     setUpDiagram();
     diagramSpeed = speed;
     std::vector<int> lengths;
-    int calls = 0;
-    int glyph = currentGlyph;
     while (Phase == 5 && lengths.size() < 20) {
-        runPhase5Schedule();
-        ++calls;
-        if (currentGlyph != glyph || Phase != 5) {
-            lengths.push_back(calls);
-            calls = 0;
-            glyph = currentGlyph;
-        }
+        const int glyph = currentGlyph;
+        lengths.push_back(
+            runScheduleUntil([glyph] { return currentGlyph != glyph || Phase != 5; }));
     }
-    return lengths;
-}
-
-void expectLengths(float speed, int first, int later, int total) {
-    SCOPED_TRACE(speed);
-    const std::vector<int> lengths = glyphLengths(speed);
-    ASSERT_EQ(lengths.size(), 12u);
-    EXPECT_EQ(lengths[0], first);
-    for (std::size_t g = 1; g < 12; ++g) {
-        EXPECT_EQ(lengths[g], later) << "glyph " << g;
-    }
-    EXPECT_EQ(std::accumulate(lengths.begin(), lengths.end(), 0), total);
+    std::vector<int> expected(12, later);
+    expected[0] = first;
+    EXPECT_EQ(lengths, expected);
     EXPECT_EQ(Phase, 6) << "the last call hands over";
     EXPECT_EQ(currentGlyph, 11);
 }
 
-// The moving cross-hair's point (slot 302).
-OverlayPoint crossHairAt() {
-    const std::vector<FeedbackItem> points =
-        itemsOfKind(slotFeedback(crossHairSlot), FeedbackItem::point);
-    if (points.size() != 1) {
-        ADD_FAILURE() << points.size() << " cross-hair points";
-        return {-1.0f, -1.0f};
+// Expects the moving cross-hair (slot 302) at (x, y): a white point, and grey lines in from the
+// left and bottom edges that stop nine short of it.
+void expectCrossHairAt(float x, float y) {
+    const auto items = slotFeedback(crossHairSlot);
+    const auto lines = itemsOfKind(items, FeedbackItem::line);
+    const auto points = itemsOfKind(items, FeedbackItem::point);
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(points.size(), 1u);
+    const auto &across = lines[0].vertices, &up = lines[1].vertices;
+    const FeedbackVertex& point = points[0].vertices[0];
+    const float got[] = {across[0].x, across[0].y, across[1].x, across[1].y, up[0].x,
+                         up[0].y,     up[1].x,     up[1].y,     point.x,     point.y};
+    const float want[] = {0, y, x - 9, y, x, 0, x, y - 9, x, y};
+    for (int k = 0; k < 10; ++k) {
+        EXPECT_NEAR(got[k], want[k], 1e-3) << "coordinate " << k;
     }
-    return {points[0].vertices[0].x, points[0].vertices[0].y};
+    EXPECT_NEAR(across[0].r, 0.6, 0.01);
+    EXPECT_EQ(point.r, 1.0f);
 }
 
 } // namespace
 
-TEST(Phase5Schedule, CallsPerGlyphAtSpeedOne1point2AndInfinity) {
-    expectLengths(1.0f, 196, 183, 2209);
-    expectLengths(1.2f, 168, 155, 1873);
-    // Glyph 0: 14 fade-in calls, one for each of the seven later sub-steps, one to end the
-    // glyph; later glyphs fade in with one call.
-    expectLengths(std::numeric_limits<float>::infinity(), 22, 9, 121);
+TEST(Phase5Schedule, CallsPerGlyphAtSpeedOneAndInfinityThenTheUnionOfAllTwelveInOrder) {
+    expectLengths(1.0f, 196, 183);
+    // Glyph 0: 14 fade-in calls, one for each of the seven later sub-steps, one to end the glyph;
+    // later glyphs fade in with one call.
+    expectLengths(std::numeric_limits<float>::infinity(), 22, 9);
+    EXPECT_EQ(fillDone + frameDone + sweepXDone + sweepYDone + armXDone + armYDone + outlineDone,
+              0);
+    // The union calls the glyph lists by id: recompiled as markers, they show the order.
+    std::vector<int> expected;
+    for (int g = 0; g < glyphPoolSize; ++g) {
+        compileMarker(glyphSlot(g));
+        expected.push_back(310 + g);
+    }
+    EXPECT_EQ(markersIn(slotFeedback(diagramSlot)), expected);
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
 }
 
-TEST(Phase5Schedule, CrossHairSweepsAcrossThenDownAndReturnsAlongBoth) {
+TEST(Phase5Schedule, FrameFadesInThenTheCrossHairSweepsAcrossThenDownAndReturnsAlongBoth) {
     setUpDiagram();
     glyphs[0].gridX = 15; // column 268: 119 units right of the centre
     glyphs[0].gridY = 0;  // row 13: 136 units down
     overlayView(300);
+    // The frame's call at counter 10: an opaque black square under a border of alpha 0.6.
+    runScheduleUntil([] { return stepCount == 11; });
+    const auto frame = slotFeedback(frameSlot);
+    const auto fill = itemsOfKind(frame, FeedbackItem::polygon);
+    const auto border = itemsOfKind(frame, FeedbackItem::line);
+    ASSERT_FALSE(fill.empty());
+    ASSERT_EQ(border.size(), 4u);
+    expectBounds(fill, {0, 0, 300, 300});
+    expectBounds(border, {0, 0, 300, 300});
+    EXPECT_EQ(fill[0].vertices[0].r, 0.0f);
+    EXPECT_EQ(fill[0].vertices[0].a, 1.0f);
+    EXPECT_NEAR(border[0].vertices[0].r, 0.7, 0.01);
+    EXPECT_NEAR(border[0].vertices[0].a, 0.6, 1e-5);
     runScheduleUntil([] { return frameDone == 1; });
     // Each call's fraction is the step arithmetic's; here, which way each sub-step moves.
     const auto calls = [](int n) {
@@ -83,23 +99,20 @@ TEST(Phase5Schedule, CrossHairSweepsAcrossThenDownAndReturnsAlongBoth) {
             runPhase5Schedule();
         }
     };
-    const auto expectAt = [](double x, double y) {
-        const OverlayPoint at = crossHairAt();
-        EXPECT_NEAR(at.x, x, 1e-3);
-        EXPECT_NEAR(at.y, y, 1e-3);
-    };
-    expectAt(149, 149);
+    expectCrossHairAt(149, 149);
     calls(10); // the sweep across at t = 0.4
-    expectAt(149 + 119 * 0.4, 149);
+    expectCrossHairAt(149 + 119 * 0.4, 149);
     calls(15); // its last call
-    expectAt(268, 149);
+    expectCrossHairAt(268, 149);
     calls(11); // the sweep down at t = 0.4
-    expectAt(268, 149 - 136 * 0.4);
+    expectCrossHairAt(268, 149 - 136 * 0.4);
+    calls(15); // its last call, at the glyph point
+    expectCrossHairAt(268, 13);
     runScheduleUntil([] { return fillDone == 1; }); // the return's first call, t = 0.96
     calls(12);                                      // t = 0.48
-    expectAt(149 + 119 * 0.48, 149 - 136 * 0.48);
+    expectCrossHairAt(149 + 119 * 0.48, 149 - 136 * 0.48);
     calls(12); // the return's last call, at the centre
-    expectAt(149, 149);
+    expectCrossHairAt(149, 149);
     EXPECT_EQ(stepCount, 26);
     runPhase5Schedule();
     EXPECT_EQ(currentGlyph, 1);
@@ -130,40 +143,10 @@ TEST(Phase5Schedule, StippledListsSwitchStippleOffAtTheirEndAndOutlineDashesTigh
     }
     // The outline's factor is 52 / (stepCount + 1) before each call, by hand.
     stepCount = 0;
-    std::vector<int> repeats;
-    while (stepCount < 26 && repeats.size() < 40) {
+    for (const int factor :
+         {52, 26, 17, 13, 10, 8, 7, 6, 5, 5, 4, 4, 4, 3, 3, 3, 3, 2, 2, 2, 2, 2, 2, 2, 2, 2}) {
         outlineStep(0);
-        const std::vector<int> left = stippleAfter(outlineSlot);
-        EXPECT_EQ(left[0], GL_FALSE) << "call " << repeats.size();
-        EXPECT_EQ(left[1], 0xAAAA) << "call " << repeats.size();
-        repeats.push_back(left[2]);
+        EXPECT_EQ(stippleAfter(outlineSlot), (std::vector<int>{GL_FALSE, 0xAAAA, factor}));
     }
-    ASSERT_EQ(repeats.size(), 26u);
-    const std::vector<int> firstEleven{52, 26, 17, 13, 10, 8, 7, 6, 5, 5, 4};
-    EXPECT_EQ(std::vector<int>(repeats.begin(), repeats.begin() + 11), firstEleven);
-    EXPECT_EQ(repeats.back(), 2);
-    EXPECT_TRUE(std::is_sorted(repeats.rbegin(), repeats.rend()));
-}
-
-TEST(Phase5Schedule, HandOverAfterGlyph11CompilesTheUnionOfAllTwelveInOrder) {
-    setUpDiagram();
-    diagramSpeed = 3.0f;
-    const int calls = runScheduleUntil([] { return Phase != 5; });
-    EXPECT_EQ(Phase, 6);
-    EXPECT_EQ(currentGlyph, 11);
-    EXPECT_EQ(fillDone + frameDone + sweepXDone + sweepYDone + armXDone + armYDone + outlineDone,
-              0);
-    EXPECT_LT(calls, 5000);
-    // The union calls the glyph lists by id: recompiled as markers, they show the order.
-    for (int g = 0; g < glyphPoolSize; ++g) {
-        compileMarker(glyphSlot(g));
-    }
-    std::vector<int> expected;
-    for (int g = 0; g < glyphPoolSize; ++g) {
-        expected.push_back(310 + g);
-    }
-    EXPECT_EQ(markersIn(slotFeedback(diagramSlot)), expected);
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(stepCount, 26);
 }
