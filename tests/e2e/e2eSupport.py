@@ -32,15 +32,10 @@ PATTERN_SUM = 83  # of PATTERN's strips
 # The program's first words on each mode. The dummy driver's modes all run at 50 Hz; GLUT
 # reports 32 bits from the mode string.
 STARTUP = {
-    "1280x1024": b"Starte tarvikWerk.\n"
-        b"Bildschirmaufloesung 1280x1024 Pixel bei 32 bit Farbtiefe und 50 hertz\n",
-    "1152x864": b"Starte tarvikWerk.\n"
-        b"Bildschirmaufloesung 1152x864 Pixel bei 32 bit Farbtiefe und 50 hertz\n",
-    "1024x768": b"Starte tarvikWerk.\n"
-        b"Bildschirmaufloesung 1024x768 Pixel bei 32 bit Farbtiefe und 50 hertz\n",
-    "800x600": b"Starte tarvikWerk.\n"
-        b"Bildschirmaufloesung 800x600 Pixel bei 32 bit Farbtiefe und 50 hertz\n",
-}  # fmt: skip
+    mode: b"Starte tarvikWerk.\nBildschirmaufloesung %s Pixel bei 32 bit Farbtiefe und 50 hertz\n"
+    % mode.encode()
+    for mode in ("1280x1024", "1152x864", "1024x768", "800x600")
+}
 NO_MODE = b"Bildschirmmodi werden von der Grafikkarte nicht unterst\xfctzt.\n"
 
 
