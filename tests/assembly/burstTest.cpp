@@ -19,14 +19,11 @@ class Burst : public SceneTest<31> {
     void SetUp() override {
         SceneTest::SetUp();
         dealPlacements(5);
+        for (int i = 0; i < elementPoolSize; ++i) {
+            compileMarker(elementSlot(i));
+        }
     }
 };
-
-void compileElementMarkers() {
-    for (int i = 0; i < elementPoolSize; ++i) {
-        compileMarker(elementSlot(i));
-    }
-}
 
 // Feedback of one placement list under an orthographic view where window x and y are scene x
 // and y plus 500.
@@ -69,7 +66,6 @@ TEST_F(Burst, VectorsFromAKnownStateAndTheCollapseOnesPointAway) {
 }
 
 TEST_F(Burst, ElementsMoveAlongTheSumOfTheVectorsBeforeThem) {
-    compileElementMarkers();
     const Point3 v[4] = {{1, 0, 0}, {0, 1, 0}, {0.6f, 0.8f, 0}, {0, 0, 1}};
     for (int j = 0; j < 4; ++j) {
         burstVectors[4 * 7 + j] = v[j];
@@ -93,7 +89,6 @@ TEST_F(Burst, ElementsMoveAlongTheSumOfTheVectorsBeforeThem) {
 }
 
 TEST_F(Burst, TheFirstElementMovesByTheLayoutDistanceAndSpinsByTheBurstDistance) {
-    compileElementMarkers();
     burstVectors[0] = {0.6f, -0.8f, 0.0f};
     auto expectFirstElementAt = [](double x, double y) {
         const auto items = drawPlacementList(0);

@@ -10,7 +10,7 @@
 #include "support/pixels.h"
 #include "support/sceneTest.h"
 
-#include <GL/glu.h>
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,16 +67,12 @@ TEST_F(Frame, ClearsToBlackAndSetsViewportAndProjection) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 1280, 1024}));
-    GLdouble projection[16], expected[16], modelview[16];
+    // 60 degrees, aspect 1, 0.1 to 200: cot 30 = 1.7320508, -200.1 / 199.9, -2 x 200 x 0.1 / 199.9.
+    const double expected[16] = {1.7320508, 0, 0,          0,  0, 1.7320508, 0,          0,
+                                 0,         0, -1.0010005, -1, 0, 0,         -0.2001001, 0};
+    GLdouble projection[16], modelview[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(60.0, 1.0, 0.1, 200.0);
-    glGetDoublev(GL_PROJECTION_MATRIX, expected);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(projection[i], expected[i], 1e-6) << i;
         EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << i;
@@ -93,18 +89,10 @@ TEST_F(Frame, EachPhaseCallsItsPassesSlotsInOrder) {
     }
     const std::vector<int> placements = range(250, 48);
     const std::vector<int> burst = {frameSlot, diagramSlot};
-    currentGlyph = 2;
-    frameDone = sweepYDone = armYDone = outlineDone = 1;
     const std::vector<std::pair<int, std::vector<int>>> expected = {
-        {0, range(100, 64)},
-        {1, range(100, 64)},
-        {2, range(100, 64)},
-        {3, strips + placements},
-        {4, placements},
-        {5, placements + std::vector<int>{300, 310, 311, 302, 303, 304, 312}},
-        {6, burst + placements},
-        {7, burst + placements},
-        {8, burst + placements},
+        {0, range(100, 64)},      {1, range(100, 64)},     {2, range(100, 64)},
+        {3, strips + placements}, {4, placements},         {5, placements + range(300, 2)},
+        {6, burst + placements},  {7, burst + placements}, {8, burst + placements},
         {9, burst + placements},
     };
     // Each frame restores what it switches: depth testing is on from phase 3 to the cycle's end.
@@ -124,44 +112,42 @@ TEST_F(Frame, EachPhaseCallsItsPassesSlotsInOrder) {
         EXPECT_EQ(depthOfStack, 1);
         EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
     }
-}
-
-TEST_F(Frame, TheDrawingOverlayFollowsTheScheduleFlags) {
-    populate();
-    Phase = 5;
-    auto overlaySlots = [] {
-        std::vector<int> slots = markersIn(captureFeedback(drawFrame));
-        return std::vector<int>(slots.begin() + placedPoolSize, slots.end());
-    };
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 301})) << "no finished glyph at glyph 0";
-    frameDone = 1;
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302}));
-    sweepXDone = sweepYDone = 1;
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303}));
-    armXDone = armYDone = 1;
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 304}));
-    outlineDone = 1;
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 304, 310}));
-    fillDone = 1;
-    EXPECT_EQ(overlaySlots(), (std::vector<int>{300, 302, 303, 310}));
-}
-
-TEST_F(Frame, ArmsFadeOverTheReturnSweepAndStripsByThirds) {
-    populate();
-    Phase = 5;
-    frameDone = sweepXDone = sweepYDone = armXDone = armYDone = outlineDone = 1;
-    const FeedbackVertex arm = pointAfter(captureFeedback(drawFrame), armSlot);
-    EXPECT_NEAR(arm.a, 1.0f, 1e-6f);
-    EXPECT_NEAR(arm.r, 0.8f, 1e-6f) << "the arms' grey";
-    EXPECT_NEAR(arm.b, 0.8f, 1e-6f);
-    fillDone = 1;
-    stepCount = 13;
-    EXPECT_NEAR(pointAfter(captureFeedback(drawFrame), armSlot).a, 0.52f, 1e-6f);
-    Phase = 3;
+    Phase = 3; // a strip fades by a third with each deal
     const auto items = captureFeedback(drawFrame);
-    EXPECT_NEAR(pointAfter(items, stripSlot(1)).a, 0.33333f, 1e-6f);
-    EXPECT_NEAR(pointAfter(items, stripSlot(2)).a, 0.66666f, 1e-6f);
-    EXPECT_NEAR(pointAfter(items, stripSlot(3)).a, 0.99999f, 1e-6f);
+    for (int s = 1; s < 4; ++s) {
+        EXPECT_NEAR(pointAfter(items, stripSlot(s)).a, 0.33333f * s, 1e-6f) << s;
+    }
+}
+
+TEST_F(Frame, TheDrawingOverlayFollowsTheScheduleFlagsAndTheArmsFadeOverTheReturnSweep) {
+    populate();
+    Phase = 5;
+    currentGlyph = 2;
+    stepCount = 13; // once the fill is done, the arms' alpha is (26 - 13) x 0.04
+    // Each flag in turn, what the overlay calls after the frame (300) and the finished glyphs,
+    // and the alpha of the arms in their grey 0.8 (0: not drawn).
+    const struct {
+        std::int32_t* flag;
+        std::vector<int> slots;
+        float arms;
+    } flags[] = {{&frameDone, {302}, 0.0f},
+                 {&sweepYDone, {302, 303}, 1.0f},
+                 {&armYDone, {302, 303, 304}, 1.0f},
+                 {&outlineDone, {302, 303, 304, 312}, 1.0f},
+                 {&fillDone, {302, 303, 312}, 0.52f}};
+    for (const auto& [flag, slots, arms] : flags) {
+        *flag = 1;
+        const auto items = captureFeedback(drawFrame);
+        const std::vector<int> called = markersIn(items);
+        EXPECT_EQ(std::vector<int>(called.begin() + placedPoolSize, called.end()),
+                  (std::vector<int>{300, 310, 311} + slots));
+        if (arms > 0.0f) {
+            const FeedbackVertex arm = pointAfter(items, armSlot);
+            EXPECT_NEAR(arm.a, arms, 1e-6f);
+            EXPECT_NEAR(arm.r, 0.8f, 1e-6f);
+            EXPECT_NEAR(arm.b, 0.8f, 1e-6f);
+        }
+    }
 }
 
 TEST_F(Frame, TheDrawingOverlaySitsAt500By350WithAFinishedGlyphInItsGreyOverBlack) {

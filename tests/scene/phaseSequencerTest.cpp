@@ -18,7 +18,8 @@ void countFrame() { ++framesDrawn; }
 class PhaseSequencer : public SceneTest<11> {
   protected:
     // Placements at their cells, as dealing leaves them.
-    void dealt() {
+    void SetUp() override {
+        SceneTest::SetUp();
         elementCount = 64;
         dealPlacements();
         glyphs.assign(glyphPoolSize, Glyph{});
@@ -29,19 +30,15 @@ class PhaseSequencer : public SceneTest<11> {
 
 TEST_F(PhaseSequencer, WhilePausedNothingAdvancesButFramesAreStillRequested) {
     glutDisplayFunc(countFrame);
-    elementCount = 1;
-    const struct {
-        int phase, distance;
-    } cases[] = {{1, 0}, {3, 0}, {6, 300}, {7, 0}, {8, 300}, {9, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE("phase " + std::to_string(c.phase));
-        dealt();
-        placedCount = 1;
-        placed[0].age = 5;
-        elements[0].age = 5;
-        Phase = c.phase;
-        burstDistance = c.distance;
-        captureArmed = c.phase == 8 ? 1 : 0;
+    placedCount = 1;
+    placed[0].age = 5;
+    elements[0].age = 5;
+    for (const auto& [phase, distance] :
+         {std::pair{1, 0}, {3, 0}, {6, 300}, {7, 0}, {8, 300}, {9, 0}}) {
+        SCOPED_TRACE("phase " + std::to_string(phase));
+        Phase = phase;
+        burstDistance = distance;
+        captureArmed = phase == 8 ? 1 : 0;
         paused = 1;
         for (int i = 0; i < 20; ++i) {
             framesDrawn = 0;
@@ -49,10 +46,10 @@ TEST_F(PhaseSequencer, WhilePausedNothingAdvancesButFramesAreStillRequested) {
             glutMainLoopEvent();
             EXPECT_EQ(framesDrawn, 1);
         }
-        EXPECT_EQ(Phase, c.phase);
+        EXPECT_EQ(Phase, phase);
         EXPECT_EQ(elements[0].age, 5);
         EXPECT_EQ(placed[0].age, 5);
-        EXPECT_EQ(burstDistance, c.distance);
+        EXPECT_EQ(burstDistance, distance);
         EXPECT_EQ(captureCountdown, 899);
         paused = 0;
     }
@@ -61,7 +58,6 @@ TEST_F(PhaseSequencer, WhilePausedNothingAdvancesButFramesAreStillRequested) {
 TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
     TempDir dir;
     std::filesystem::create_directory("tarvikImages");
-    dealt();
     Phase = 8;
     captureArmed = 1;
     burstDistance = 300;
@@ -88,30 +84,23 @@ TEST_F(PhaseSequencer, CaptureCountsDownInSeventyStepsAndCapturesOnce) {
 }
 
 TEST_F(PhaseSequencer, CollapseRestartsOnTheStepAfterTheFloor) {
-    dealt();
     Phase = 9;
-    std::vector<int> distances;
     int steps = 0;
     while (Phase == 9 && steps < 100) {
         onIdle();
         ++steps;
-        distances.push_back(burstDistance);
-        if (burstDistance == -150) {
-            EXPECT_EQ(teardownPending, 1);
+        if (Phase == 9) {
+            EXPECT_EQ(teardownPending == 1, burstDistance == -150) << "step " << steps;
         }
     }
     EXPECT_EQ(steps, 13);
-    EXPECT_EQ(distances[11 - 1], -116);
-    EXPECT_EQ(distances[12 - 1], -150);
     EXPECT_EQ(Phase, 1);
     EXPECT_EQ(elementCount, 0);
     EXPECT_EQ(burstDistance, 0);
-    EXPECT_EQ(teardownPending, 0);
     EXPECT_TRUE(placed.empty());
 }
 
 TEST_F(PhaseSequencer, RestAtZeroStaysStillFromOneSettlesInOneStepAndBurstReachesFullInTwelve) {
-    dealt();
     Phase = 6;
     for (int i = 0; i < 50; ++i) {
         onIdle();

@@ -4,21 +4,24 @@
 #include "scene/generator.h"
 #include "scene/listTable.h"
 #include "support/points.h"
+#include "support/sceneTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class SceneStore : public ::testing::Test {
-  protected:
-    void SetUp() override { useGlWindow(); }
-};
+using SceneStore = SceneTest<1>;
+
+void expectNoSlotList() {
+    for (int slot = 0; slot < listTableSize; ++slot) {
+        ASSERT_EQ(listTable[slot], -1) << "slot " << slot;
+    }
+}
 
 } // namespace
 
 TEST_F(SceneStore, ResetLaysOutTheGridInGroupsOfFourAndDrawsThreeOffsetsPerSlotInOrder) {
-    freshScene(7);
     // 0 and 15 end a row's first and last groups, 4 starts its second group, 16 the second row.
     const struct {
         int element;
@@ -32,13 +35,9 @@ TEST_F(SceneStore, ResetLaysOutTheGridInGroupsOfFourAndDrawsThreeOffsetsPerSlotI
         SCOPED_TRACE("element " + std::to_string(e.element));
         expectPoint(elements[e.element].end, e.x, e.y, -20.0f);
     }
-    for (const Element& e : elements) {
-        expectPoint(e.start, 0, 0, 0);
-        expectPoint(e.path[0], 0, 0, 0);
-        EXPECT_EQ(e.age, 0);
-    }
     // The control points: three offsets per slot in order, 384 draws in all.
     freshScene(2024);
+    const std::uint32_t afterReset = generatorState();
     seedGenerator(2024);
     for (int i = 0; i < elementPoolSize; ++i) {
         SCOPED_TRACE(i);
@@ -47,18 +46,14 @@ TEST_F(SceneStore, ResetLaysOutTheGridInGroupsOfFourAndDrawsThreeOffsetsPerSlotI
         const float z = signedOffset();
         expectPoint(elements[i].control, x, static_cast<float>(y + 3.0),
                     static_cast<float>(z - 10.0));
+        expectPoint(elements[i].start, 0, 0, 0);
+        expectPoint(elements[i].path[0], 0, 0, 0);
+        EXPECT_EQ(elements[i].age, 0);
     }
-    seedGenerator(2024);
-    for (int i = 0; i < 384; ++i) {
-        drawRandom();
-    }
-    const std::uint32_t after384 = generatorState();
-    freshScene(2024);
-    EXPECT_EQ(generatorState(), after384);
+    EXPECT_EQ(generatorState(), afterReset) << "384 draws, no more";
 }
 
-TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
-    freshScene(1);
+TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuitAndSetsTheCycleGlState) {
     // Every integer that a reset sets to 0.
     std::int32_t* const zeroed[] = {&elementCount, &placedCount, &stepCount,       &currentGlyph,
                                     &frameDone,    &sweepXDone,  &sweepYDone,      &armXDone,
@@ -70,12 +65,25 @@ TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
     diagramSpeed = 9.0f;
     dealInterval = 3.0f;
     captureCountdown = 0;
-    paused = 1;
-    quitRequested = 1;
+    paused = quitRequested = 1;
     imageName = "kept.png";
     placed.assign(placedPoolSize, Strip{});
     glyphs.assign(glyphPoolSize, Glyph{});
     Phase = 9;
+    // Each switch the other way round, and state a reset sets.
+    const std::pair<GLenum, bool> switches[] = {{GL_TEXTURE_2D, false}, {GL_DEPTH_TEST, false},
+                                                {GL_LIGHTING, false},   {GL_CULL_FACE, true},
+                                                {GL_LINE_SMOOTH, true}, {GL_BLEND, true}};
+    for (const auto& [cap, on] : switches) {
+        (on ? glDisable : glEnable)(cap);
+    }
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glLineWidth(3.0f);
+    glClearColor(1, 1, 1, 1);
+    const GLfloat junk[] = {0.5f, 0.5f, 0.5f, 0.5f};
+    glLightfv(GL_LIGHT5, GL_DIFFUSE, junk);
+    glLightfv(GL_LIGHT5, GL_AMBIENT, junk);
 
     resetScene();
 
@@ -91,54 +99,34 @@ TEST_F(SceneStore, ResetRestoresEveryScalarButPauseAndQuit) {
     EXPECT_EQ(paused, 1) << "the pause outlives a reset";
     EXPECT_EQ(quitRequested, 1);
     EXPECT_EQ(imageName, "kept.png");
-    for (int slot = 0; slot < listTableSize; ++slot) {
-        ASSERT_EQ(listTable[slot], -1) << "slot " << slot;
-    }
     paused = 0;
     quitRequested = -1;
-}
-
-TEST_F(SceneStore, ResetCompilesBothMeshesAndSetsTheCycleGlState) {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glLineWidth(3.0f);
-    glClearColor(1, 1, 1, 1);
-    freshScene(1);
-
+    expectNoSlotList();
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[0])));
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[1])));
     EXPECT_NE(meshLists[0], meshLists[1]);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    for (const auto& [cap, on] : switches) {
+        EXPECT_EQ(glIsEnabled(cap), on) << cap;
+    }
     GLint source = 0, destination = 0, hint = 0;
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
     glGetIntegerv(GL_LINE_SMOOTH_HINT, &hint);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(hint, GL_DONT_CARE);
-    GLfloat width = 0, clear[4] = {1, 1, 1, 1};
+    EXPECT_EQ((std::vector<GLint>{source, destination, hint}),
+              (std::vector<GLint>{GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DONT_CARE}));
+    GLfloat width = 0, clear[4] = {1, 1, 1, 1}, diffuse[4] = {}, ambient[4] = {};
     glGetFloatv(GL_LINE_WIDTH, &width);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(width, 1.0f);
-    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
-    GLfloat diffuse[4] = {}, ambient[4] = {};
     glGetLightfv(GL_LIGHT5, GL_DIFFUSE, diffuse);
     glGetLightfv(GL_LIGHT5, GL_AMBIENT, ambient);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(clear[0] + clear[1] + clear[2] + clear[3], 0.0f);
     EXPECT_EQ(diffuse[0], 1.0f);
     EXPECT_FLOAT_EQ(ambient[0], 0.1f);
     EXPECT_EQ(drainGlErrors(), static_cast<unsigned>(GL_NO_ERROR));
 }
 
 TEST_F(SceneStore, RecompilingKeepsASlotsListAndRestartDeletesEveryListAndBothMeshes) {
-    freshScene(1);
     std::vector<GLuint> made;
     for (int slot = 0; slot < listTableSize; ++slot) {
         beginSlotList(slot);
@@ -147,24 +135,15 @@ TEST_F(SceneStore, RecompilingKeepsASlotsListAndRestartDeletesEveryListAndBothMe
     }
     made.push_back(static_cast<GLuint>(meshLists[0]));
     made.push_back(static_cast<GLuint>(meshLists[1]));
-    placed.assign(placedPoolSize, Strip{});
-    glyphs.assign(glyphPoolSize, Glyph{});
-    Phase = 9;
-
-    const std::int32_t frameList = listTable[frameSlot];
     beginSlotList(frameSlot); // recompiling a slot keeps its one list
     endSlotList();
-    EXPECT_EQ(listTable[frameSlot], frameList);
+    EXPECT_EQ(static_cast<GLuint>(listTable[frameSlot]), made[frameSlot]);
+    Phase = 9;
     restartScene();
-
     for (GLuint id : made) {
         EXPECT_FALSE(glIsList(id)) << "list " << id << " outlived the restart";
     }
-    for (int slot = 0; slot < listTableSize; ++slot) {
-        ASSERT_EQ(listTable[slot], -1) << "slot " << slot;
-    }
-    EXPECT_TRUE(placed.empty());
-    EXPECT_TRUE(glyphs.empty());
+    expectNoSlotList();
     EXPECT_EQ(Phase, 1);
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[0])));
     EXPECT_TRUE(glIsList(static_cast<GLuint>(meshLists[1])));

@@ -19,39 +19,28 @@ std::vector<FeedbackItem> captureFeedback(const std::function<void()>& draw, int
         ADD_FAILURE() << "feedback buffer of " << maxFloats << " floats overflowed";
         return items;
     }
-    auto vertexAt = [&](GLint& i) {
-        FeedbackVertex v{buffer[i],     buffer[i + 1], buffer[i + 2], buffer[i + 3],
-                         buffer[i + 4], buffer[i + 5], buffer[i + 6]};
-        i += 7;
-        return v;
-    };
     for (GLint i = 0; i < used;) {
         const auto token = static_cast<GLint>(buffer[i++]);
         FeedbackItem item{};
-        switch (token) {
-        case GL_POINT_TOKEN:
-            item.kind = FeedbackItem::point;
-            item.vertices.push_back(vertexAt(i));
-            break;
-        case GL_LINE_TOKEN:
-        case GL_LINE_RESET_TOKEN:
-            item.kind = FeedbackItem::line;
-            item.vertices.push_back(vertexAt(i));
-            item.vertices.push_back(vertexAt(i));
-            break;
-        case GL_POLYGON_TOKEN: {
-            item.kind = FeedbackItem::polygon;
-            const auto n = static_cast<int>(buffer[i++]);
-            for (int k = 0; k < n; ++k) {
-                item.vertices.push_back(vertexAt(i));
+        auto take = [&](int n) {
+            for (int k = 0; k < n; ++k, i += 7) {
+                item.vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 2], buffer[i + 3],
+                                         buffer[i + 4], buffer[i + 5], buffer[i + 6]});
             }
-            break;
-        }
-        case GL_PASS_THROUGH_TOKEN:
+        };
+        if (token == GL_POINT_TOKEN) {
+            item.kind = FeedbackItem::point;
+            take(1);
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            item.kind = FeedbackItem::line;
+            take(2);
+        } else if (token == GL_POLYGON_TOKEN) {
+            item.kind = FeedbackItem::polygon;
+            take(static_cast<int>(buffer[i++]));
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
             item.kind = FeedbackItem::passThrough;
             item.marker = buffer[i++];
-            break;
-        default:
+        } else {
             ADD_FAILURE() << "unexpected feedback token " << token << " at " << i - 1;
             return items;
         }
@@ -61,11 +50,7 @@ std::vector<FeedbackItem> captureFeedback(const std::function<void()>& draw, int
 }
 
 int countKind(const std::vector<FeedbackItem>& items, FeedbackItem::Kind kind) {
-    int n = 0;
-    for (const FeedbackItem& item : items) {
-        n += item.kind == kind ? 1 : 0;
-    }
-    return n;
+    return static_cast<int>(itemsOfKind(items, kind).size());
 }
 
 std::vector<FeedbackItem> itemsOfKind(const std::vector<FeedbackItem>& items,
@@ -97,10 +82,8 @@ void compileMarker(int slot, float x, float y, float z) {
 
 std::vector<int> markersIn(const std::vector<FeedbackItem>& items) {
     std::vector<int> markers;
-    for (const FeedbackItem& item : items) {
-        if (item.kind == FeedbackItem::passThrough) {
-            markers.push_back(static_cast<int>(item.marker));
-        }
+    for (const FeedbackItem& item : itemsOfKind(items, FeedbackItem::passThrough)) {
+        markers.push_back(static_cast<int>(item.marker));
     }
     return markers;
 }
