@@ -13,6 +13,7 @@ import re
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 from pathlib import Path
@@ -79,12 +80,19 @@ class ServedPlay:
             text=True,
         )  # fmt: skip
         self.lines = []
-        for line in self.process.stdout:
-            self.lines.append(line)
-            found = ADDRESS.search(line)
-            if found:
-                self.address, self.port = found.group(0), int(found.group(1))
-                return
+        # A command that prints no address it should is stopped, in its session of its own
+        # that no timeout of CTest's would reach, and the loop meets the end of its output.
+        watchdog = threading.Timer(120, self.stop)
+        watchdog.start()
+        try:
+            for line in self.process.stdout:
+                self.lines.append(line)
+                found = ADDRESS.search(line)
+                if found:
+                    self.address, self.port = found.group(0), int(found.group(1))
+                    return
+        finally:
+            watchdog.cancel()
         raise AssertionError("no address printed:\n" + "".join(self.lines))
 
     def finish(self, timeout=60):
