@@ -154,9 +154,10 @@ class Package(unittest.TestCase):
                     if folder == "a file":
                         shutil.rmtree(pictures)  # the first case's
                         pictures.write_text("")
-                    ran = subprocess.run([str(menu)], cwd=home, env=dict(env, DISPLAY=x.display),
-                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                         timeout=60)  # fmt: skip
+                    # Started by a relative name, from its own folder.
+                    ran = subprocess.run(["./" + menu.name], cwd=menu.parent,
+                                         env=dict(env, DISPLAY=x.display), stdout=subprocess.PIPE,
+                                         stderr=subprocess.PIPE, timeout=60)  # fmt: skip
                     self.assertEqual(ran.returncode, code, ran.stderr)
                     self.assertTrue(ran.stderr.decode().endswith(said), ran.stderr)
                     self.assertEqual(ran.stdout, NO_MODE if code == 1 else b"")
