@@ -2,15 +2,17 @@
 """The kiosk plays the real tarvik01 on a private Xorg. Whatever ends a piece that has played
 a while (a kill, a hang, Escape, the long drag), a new one is on screen within two seconds,
 and so after each of five Escapes pressed as soon as a piece shows, in the same folder, also
-when the kiosk names it relatively from another folder; a program that fails at once is
-started ever more slowly, and one missing at the kiosk's start ends the kiosk with 2; SIGTERM
-leaves nothing running, and ends at once a piece that was stopped. Where no mode is offered a
-note on the screen says why, until a piece plays; --check names the mode the piece takes.
+when the kiosk names it relatively from another folder, and while its log is on a full disk,
+whose lost lines it counts once there is room; a program that fails at once is started ever
+more slowly, and one missing at the kiosk's start ends the kiosk with 2; SIGTERM leaves
+nothing running, and ends at once a piece that was stopped. Where no mode is offered, or the
+display refuses one it offers, a note on the screen says which, until a piece plays, and
+comes back when closed; no note outlives its kiosk; --check names the mode the piece takes.
 
 KioskRule plays hours of ends through the kiosk's restart rule alone, with no display: the
 waits after early faults double up to a minute and stay there, and three minutes of play start
 them again from a second; a visitor's ends never wait, but for a storm of them that no person
-makes."""
+makes. Bad option values and a play folder it cannot make end it at once with 2."""
 
 import importlib.machinery
 import importlib.util
@@ -29,6 +31,13 @@ KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
 BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
 PLAYED = 5.2  # seconds a piece plays before it is ended: over the kiosk's "a while" of 5
 HANG_LIMIT = 5
+# Run by sh in a private user and mount namespace; $0 is a folder, "$@" the kiosk. A 64 KiB
+# tmpfs there, filled before the kiosk starts, takes all it and the piece print, as a full home
+# takes ~/.xsession-errors.
+FULL_DISK = """mount -t tmpfs -o size=64k tmpfs "$0" || exit 1
+cat /dev/zero >"$0/filler" 2>/dev/null
+exec "$@" >>"$0/log" 2>&1
+"""
 
 
 def pieces_of(pid, program):
@@ -82,17 +91,31 @@ class KioskCase(unittest.TestCase):
         self.addCleanup(scratch.cleanup)
         self.scratch = Path(scratch.name)
 
-    def kiosk(self, folder, program, display=None, *options, cwd=None):
+    def kiosk(self, folder, program, display=None, *options, cwd=None, full_disk=False):
         """Starts the kiosk (in cwd, or this process's folder); its output goes to a file
-        beside the folder."""
+        beside the folder, or with full_disk to one on a full disk (FULL_DISK)."""
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         if display:
             env["DISPLAY"] = display
-        # The piece speaks ISO 8859-1.
-        log = open(self.scratch / (folder.name + ".log"), "w+", encoding="latin-1")
-        self.addCleanup(log.close)
         command = [str(KIOSK), "--binary", program, "--folder", str(folder), *options]
-        process = subprocess.Popen(command, env=env, stdout=log, stderr=log, cwd=cwd)
+        # The piece speaks ISO 8859-1.
+        if not full_disk:
+            log = open(self.scratch / (folder.name + ".log"), "w+", encoding="latin-1")
+            process = subprocess.Popen(command, env=env, stdout=log, stderr=log, cwd=cwd)
+        else:
+            disk = self.scratch / "disk"
+            disk.mkdir()
+            inside = ["unshare", "--user", "--map-root-user", "--mount", "sh", "-c", FULL_DISK]
+            process = subprocess.Popen([*inside, str(disk), *command], env=env, cwd=cwd)
+            # Seen from here through the kiosk's own root (sh execs it), and kept open: the
+            # disk goes with the kiosk's namespace, the open file with this test.
+            path = Path("/proc/%d/root%s/log" % (process.pid, disk))
+            deadline = time.monotonic() + 30
+            while not path.exists() and process.poll() is None:
+                self.assertLess(time.monotonic(), deadline, "no log on the full disk")
+                time.sleep(0.05)
+            log = open(path, encoding="latin-1")
+        self.addCleanup(log.close)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         return process, log
 
@@ -109,12 +132,12 @@ class Kiosk(KioskCase):
     def test_every_end_brings_a_new_piece_on_screen_in_the_same_folder(self):
         folder = self.scratch / "gallery"
         # Started as the README has it, from the tree with a relative --binary: the name is
-        # the start folder's, not the play folder's.
+        # the start folder's, not the play folder's. Its log is on a full disk at first.
         program = Path(binary())
         start, relative = program.parents[1], Path(program.parent.name, program.name)
         with new_player("800x600", launch=False) as x:
-            process, log = self.kiosk(folder, str(relative), x.display,
-                                      "--hang-limit", str(HANG_LIMIT), cwd=start)  # fmt: skip
+            process, log = self.kiosk(folder, str(relative), x.display, "--hang-limit",
+                                      str(HANG_LIMIT), cwd=start, full_disk=True)  # fmt: skip
             pieces = []
 
             def leave_nothing():
@@ -146,8 +169,12 @@ class Kiosk(KioskCase):
                 end()
                 return next_piece(time.monotonic(), timeout)
 
-            for _ in range(5):
+            for killed in range(5):
+                if killed == 3:
+                    self.assertEqual(os.stat(log.fileno()).st_size, 0, "nothing fit on the disk")
+                    (Path(log.name).parent / "filler").unlink()
                 pid, shown = end_after_a_while(lambda: os.kill(pid, signal.SIGKILL))
+                self.assertIsNone(process.poll(), "the kiosk plays on")
             pid, shown = end_after_a_while(lambda: os.kill(pid, signal.SIGSTOP), HANG_LIMIT + 5)
             pid, shown = end_after_a_while(lambda: x.key("Escape"))
             pid, shown = end_after_a_while(lambda: x.drag(50, 300, 750, 300))
@@ -161,11 +188,16 @@ class Kiosk(KioskCase):
             self.assertEqual(code, 0)
             self.assertEqual([p for p in pieces if alive(p)], [])
             self.assertTrue(snapshot.exists(), "the gallery is kept")
-            self.assertEqual(said.count("started the piece"), 14)
-            self.assertEqual(said.count("killed by SIGKILL after"), 5)
+            # Lost on the full disk: the first line, the first start, and three ends with the
+            # starts after them; the next end says so first.
+            first = said.split("\n", 1)[0]
+            self.assertTrue(first.endswith(" tarvik01-kiosk: 8 log lines lost: they could not be "
+                                           "written"), said)  # fmt: skip
+            self.assertEqual(said.count("started the piece"), 14 - 4)
+            self.assertEqual(said.count("killed by SIGKILL after"), 5 - 3)
             self.assertEqual(said.count("hung: no processor time"), 1)
             self.assertEqual(said.count("exit code 0 after"), 7)
-            self.assertEqual(said.count("; back at once"), 13, said)
+            self.assertEqual(said.count("; back at once"), 13 - 3, said)
 
 
 class KioskSays(KioskCase):
@@ -212,7 +244,7 @@ class KioskSays(KioskCase):
                 self.assertEqual(storm, starts - 20, said)
             else:
                 self.assertEqual(starts, 1, said)
-                self.assertEqual(said.count("no usable game mode"), 1, said)
+                self.assertEqual(said.count("; trying again every 60 s\n"), 1, said)
 
     def test_a_stopped_piece_is_woken_to_take_the_sigterm_when_the_kiosk_ends(self):
         # A stand-in that notes the SIGTERM it takes: a stopped process keeps the signal
@@ -279,54 +311,93 @@ class KioskSays(KioskCase):
 
     def test_check_names_the_mode_the_piece_takes_and_ends_with_1_without_one(self):
         offered = "1280x1024  %s\n1152x864   %s\n1024x768   %s\n800x600    %s\n"
-        offered += "the display offers %s\n"
         takes, no = "offered: the piece takes this one", "not offered"
+        nothing = offered % (no, no, no, no)
         displays = {
-            "1280x1024,1152x864,1024x768,800x600": (0, offered % (
-                takes, "offered", "offered", "offered", "1280x1024, 1152x864, 1024x768, 800x600")),
-            "800x600": (0, offered % (no, no, no, takes, "800x600")),
-            "none": (1, offered % (no, no, no, no, "640x480")),
+            "1280x1024,1152x864,1024x768,800x600": (0, offered % (takes, "offered", "offered",
+                "offered") + "the display offers 1280x1024, 1152x864, 1024x768, 800x600\n"),
+            # Listed smallest first: the piece's own order decides.
+            "800x600,1280x1024": (0, offered % (takes, no, no, "offered")
+                                  + "the display offers 800x600, 1280x1024\n"),
+            "800x600": (0, offered % (no, no, no, takes) + "the display offers 800x600\n"),
+            "none": (1, nothing + "the display offers 640x480\n"),
+            "xvfb": (1, nothing + "the display offers no mode list (no XFree86-VidMode "
+                     "extension)\n"),
         }  # fmt: skip
         for modes, (code, said) in displays.items():
-            with self.subTest(modes), new_player(modes, launch=False) as x:
+            server = {"server": "xvfb"} if modes == "xvfb" else {}
+            with self.subTest(modes), new_player(modes, launch=False, **server) as x:
                 env = x.tool_env | {"DISPLAY": x.display}
                 checked = subprocess.run([str(KIOSK), "--check"], env=env, stdout=subprocess.PIPE,
                                          text=True, timeout=60)  # fmt: skip
                 self.assertEqual((checked.returncode, checked.stdout), (code, said))
 
-    def test_without_a_usable_mode_a_note_on_the_screen_says_why_until_a_piece_plays(self):
-        # The real piece first, where no mode is offered (it ends with 1), then a stand-in that
-        # plays on (without a window: the note stays visible until the kiosk takes it off).
+    def note(self, x, kiosk, but=None):
+        """Waits for the kiosk's note (other than process but) on x; returns its process and
+        text."""
+        notes = lambda: [p for p in pieces_of(kiosk.pid, "xmessage") if p != but]  # noqa: E731
+        (note,) = x.wait_for("the kiosk's note", notes, 30, may_exit=True)
+        return note, Path("/proc/%d/cmdline" % note).read_bytes().split(b"\0")[-2].decode()
+
+    def test_without_a_usable_mode_a_note_says_why_and_outlives_no_kiosk(self):
+        # The real piece ends with 1 where no mode is offered, tried every 3 s here.
+        wait = ("--mode-wait", "3")
+        with new_player("none", launch=False) as x:
+            first, log = self.kiosk(self.scratch / "no-mode", binary(), x.display, *wait)
+            note, text = self.note(x, first)
+            pictures.write_png(picture_dir() / "kiosk-no-mode-note.png", x.screenshot())
+            modes = "1280x1024  %s\n1152x864   %s\n1024x768   %s\n800x600    %s\n"
+            for said in ("this display offers none of them:\n\n" + modes % (("not offered",) * 4),
+                         "the display offers 640x480\n", "tried again every 3 s;",
+                         "The kiosk's log:\n%s" % log.name):  # fmt: skip
+                self.assertIn(said, text)
+            # Someone closes it: it comes back at the next end.
+            os.kill(note, signal.SIGTERM)
+            note, _ = self.note(x, first, but=note)
+            # A kiosk killed outright leaves its note, which the next kiosk takes down.
+            first.kill()
+            first.wait()
+            self.assertTrue(alive(note))
+            second, log = self.kiosk(self.scratch / "again", binary(), x.display, *wait)
+            x.wait_for("the left note to go", lambda: not alive(note), 30, may_exit=True)
+            note, _ = self.note(x, second)
+            code, said = self.stop(second, log)
+            self.assertEqual((code, said.count("no usable game mode")), (0, 1), said)
+            self.assertFalse(alive(note), "the note went with the kiosk")
+        # Its display gone, the log says so, and no note is tried.
+        third, log = self.kiosk(self.scratch / "gone", binary(), x.display, *wait)
+        deadline = time.monotonic() + 30
+        while "trying again" not in Path(log.name).read_text(encoding="latin-1"):
+            self.assertLess(time.monotonic(), deadline, "no line on the display's end")
+            time.sleep(0.05)
+        code, said = self.stop(third, log)
+        self.assertEqual(code, 0, said)
+        self.assertRegex(said, r"exit code 1 after \d+\.\d s: cannot open the display %s; "
+                         r"trying again every 3 s\n" % x.display)  # fmt: skip
+        self.assertNotIn("cannot show why", said)
+
+    def test_where_the_display_refuses_a_mode_it_offers_the_note_says_so_until_a_piece_plays(self):
+        # The real piece, on a display that lists its 1280x1024 but starts in 800x600 and
+        # refuses the switch (it ends with 1), then a stand-in that plays on (without a
+        # window: the note stays visible until the kiosk takes it off).
         stand_in = self.scratch / "real-then-still"
         stand_in.write_text("#!/bin/sh\n[ -e tried ] && exec sleep 600\ntouch tried\nexec %s\n"
                             % binary())  # fmt: skip
         stand_in.chmod(0o755)
-        with new_player("none", launch=False) as x:
-            process, log = self.kiosk(self.scratch / "no-mode", str(stand_in), x.display,
-                                      "--hang-limit", "3600", "--mode-wait", "10")  # fmt: skip
-            title = "^tarvik01: no usable screen mode$"
-            search = ["xdotool", "search", "--onlyvisible", "--name", title]
-
-            def note_shown():
-                found = subprocess.run(search, env=x.tool_env | {"DISPLAY": x.display},
-                                       stdout=subprocess.PIPE, timeout=30)  # fmt: skip
-                return found.stdout.split()
-
-            x.wait_for("the note", note_shown, 60, may_exit=True)
-            pictures.write_png(picture_dir() / "kiosk-no-mode-note.png", x.screenshot())
-            notes = lambda: pieces_of(process.pid, "xmessage")  # noqa: E731
-            (note,) = x.wait_for("the note's process", notes, 30, may_exit=True)
-            text = Path("/proc/%d/cmdline" % note).read_bytes().split(b"\0")[-2].decode()
-            modes = "1280x1024  %s\n1152x864   %s\n1024x768   %s\n800x600    %s\n"
-            for said in (modes % (("not offered",) * 4), "the display offers 640x480\n",
-                         "The kiosk's log:\n%s" % log.name):  # fmt: skip
+        with new_player("800x600,1280x1024", launch=False) as x:
+            process, log = self.kiosk(self.scratch / "refused", str(stand_in), x.display,
+                                      "--hang-limit", "3600", "--mode-wait", "3")  # fmt: skip
+            note, text = self.note(x, process)
+            for said in ("ended with exit code 1 although this\ndisplay offers a mode it can use:",
+                         "1280x1024  offered: the piece takes this one\n"):  # fmt: skip
                 self.assertIn(said, text)
-            # The next try comes 10 s later, not the default minute, and plays 5 s.
-            x.wait_for("the note to go", lambda: not note_shown(), 40, may_exit=True)
+            x.wait_for("the note to go", lambda: not alive(note), 30, may_exit=True)
             self.assertEqual(len(pieces_of(process.pid, "sleep")), 1, "the second piece plays")
             code, said = self.stop(process, log)
-            self.assertEqual((code, said.count("no usable game mode")), (0, 1), said)
-            self.assertFalse(alive(note))
+            self.assertEqual(code, 0, said)
+            self.assertIn("exit code 1 after", said)
+            self.assertIn(" although the display offers a usable mode (see above); trying again "
+                          "every 3 s\n", said)  # fmt: skip
 
 
 def load_kiosk():
@@ -339,6 +410,15 @@ def load_kiosk():
     finally:
         sys.dont_write_bytecode = writes
     return module
+
+
+def run_kiosk(*options):
+    """Runs the kiosk with no display; returns its exit code and its stderr."""
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    ran = subprocess.run([str(KIOSK), *options], env=env, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+                         timeout=30)  # fmt: skip
+    return ran.returncode, ran.stderr
 
 
 def play_through(ends, hours):
@@ -416,6 +496,23 @@ class KioskRule(unittest.TestCase):
         waits, starts = play_through([early, early, early, healthy], hours=24)
         self.assertEqual(waits, [1, 2, 4, 0] * 459)
         self.assertEqual(starts[-4:], [86333, 86334.5, 86337, 86341.5])
+
+    def test_a_bad_option_value_or_a_folder_it_cannot_make_ends_it_at_once_with_2(self):
+        error = "tarvik01-kiosk: error: argument %s: takes seconds, a finite number of at least %s, "
+        for option, least, low in (("--mode-wait", "1", "0.99"), ("--hang-limit", "5", "4.9")):
+            for value in ("0", "-1", "nan", "inf", low, "ten"):
+                with self.subTest(option=option, value=value):
+                    code, said = run_kiosk(option, value)
+                    self.assertEqual(code, 2)
+                    # After argparse's usage.
+                    self.assertTrue(said.endswith("\n" + error % (option, least)
+                                                  + "not '%s'\n" % value), said)  # fmt: skip
+        options = load_kiosk().options(["--mode-wait", "1", "--hang-limit", "5"])
+        self.assertEqual((options.mode_wait, options.hang_limit), (1, 5))
+        code, said = run_kiosk("--binary", "/bin/true", "--folder", "/proc/nope")
+        self.assertEqual((code, said.count("\n")), (2, 1), said)
+        self.assertTrue(said.endswith(": cannot make /proc/nope/tarvikImages: No such file or "
+                                      "directory\n"), said)  # fmt: skip
 
     def test_without_a_usable_mode_every_minute_and_the_back_off_kept_meanwhile(self):
         early, no_mode = (3, 0.1), (1, 0.2)
