@@ -5,8 +5,9 @@ showing the overlay frame alone. In the next cycle a long left drag in the middl
 with the deal timer armed, ends it with 0, and the desktop is as it was: the mode (the dummy
 driver never really switches, so this shows a clean exit with the server unharmed) and the
 pointer where it was before freeglut centred it.
-Displays offering two or three of the modes: the largest wins, and "s" writes that mode's
-capture size (the 800x600 one is played whole in cyclesTest)."""
+Displays offering two or three of the modes: the largest wins, also where the display lists
+it last, and "s" writes that mode's capture size (the 800x600 one is played whole in
+cyclesTest)."""
 
 import subprocess
 import unittest
@@ -80,6 +81,11 @@ class Modes(unittest.TestCase):
                 capture = pictures.read_png(game.wait_picture("test.png"))
                 self.assertEqual((capture.width, capture.height), (side, side))
                 self.assertEqual(game.escape(), 0)
+        # Listed smallest first, the program's own order still decides. The server starts in
+        # the first listed mode and the dummy driver never switches, so the switch to the
+        # mode named fails and the program ends with 1, as on a display that refuses it.
+        with self.subTest(modes="800x600,1024x768"), new_player("800x600,1024x768") as game:
+            self.assertEqual((game.wait_exit(), game.output()), (1, STARTUP["1024x768"]))
 
 
 if __name__ == "__main__":
