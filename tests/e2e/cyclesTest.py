@@ -8,9 +8,9 @@
   may round an edge differently);
 - a left drag of exactly 600 pixels does not end the program;
 - after the collapse an empty grid, where one press shows one digit;
-- the same presses at the program's own pace: deals 198 ms apart, the diagram drawn in 2209
-  steps, where the first cycle dealt several strips between two steps. The generator is
-  reseeded with 0 in every cycle, so both captures agree pixel for pixel;
+- the same presses at the program's own pace, unhurried, where the first cycle hurried the
+  dealing and the drawing. The generator is reseeded with 0 in every cycle, so both captures
+  agree pixel for pixel;
 - each cycle its own picture, named by the time its grid was full, both listed;
 - Escape ends it with 0 and nothing more printed; every file in tarvikImages is whole;
 - the gallery in headless Chromium: every thumbnail and every linked image loads.
