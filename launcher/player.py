@@ -20,7 +20,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import typing
 from pathlib import Path
 
 from . import pictures, screen
@@ -82,8 +81,7 @@ class Player:
         self.process = None
         self.exit_code = None
         self.log = lambda text: print("play: " + text, file=sys.stderr, flush=True)
-        # Helpers run without a sanitizer run's preload: it is meant for the program alone.
-        self.tool_env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
+        self.tool_env = tool_env()
 
     # ---- start and stop
 
@@ -219,8 +217,8 @@ class Player:
     def cpu_seconds(self):
         """The processor time the program has used so far, user and system (0 once it has
         gone): it grows all the time the program runs, since its idle callback never rests."""
-        stat = process_stat(self.process.pid) if self.process else None
-        return stat.cpu if stat else 0.0
+        seconds = processor_seconds(self.process.pid) if self.process else None
+        return seconds or 0.0
 
     def elapsed(self):
         return time.monotonic() - self.started
@@ -320,26 +318,6 @@ class Player:
     def key(self, name, times=1):
         """Types a key by its X name: plus, minus, space, g, s, Escape."""
         self.xdotool("key", "--repeat", times, "--delay", 20, name)
-
-    def drag(self, x0, y0, x1, y1, button=1):
-        """Holds the button from (x0, y0) to (x1, y1), moving in two steps. With button 1 the
-        press adds a digit one in gathering and the release ends the program past 600 pixels."""
-        mid_x, mid_y = (x0 + x1) // 2, (y0 + y1) // 2
-        self.xdotool(
-            "mousemove",
-            x0,
-            y0,
-            "mousedown",
-            button,
-            "mousemove",
-            mid_x,
-            mid_y,
-            "mousemove",
-            x1,
-            y1,
-            "mouseup",
-            button,
-        )
 
     def set_start_point(self, x, y):
         """Moves the point where new digits start to screen position (x, y). The program
@@ -493,24 +471,23 @@ def cycle_pictures(images):
         return []
 
 
-class ProcessStat(typing.NamedTuple):
-    state: str  # R, S, D, T, Z...
-    parent: int
-    session: int
-    cpu: float  # seconds of processor time, user and system
+def tool_env():
+    """This process's environment for the tools it runs (servers, xdotool, checkers): without
+    a sanitizer run's preload, which is meant for the program alone."""
+    return {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
 
-def process_stat(pid):
-    """What /proc/PID/stat says of a process, or None once it is gone."""
+def processor_seconds(pid):
+    """The processor time a process has used, user and system, in seconds; None once it is
+    gone."""
     try:
         stat = Path("/proc/%d/stat" % pid).read_text()
     except OSError:
         return None
-    # Counted from after the name, which may hold anything: the state is field 3 of the line,
-    # the parent 4, the session 6, utime 14 and stime 15.
+    # Counted from after the name, which may hold anything: utime and stime are fields 14 and
+    # 15 of the line.
     fields = stat.rsplit(")", 1)[1].split()
-    cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-    return ProcessStat(fields[0], int(fields[1]), int(fields[3]), cpu)
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def write_cookie(path):

@@ -19,10 +19,9 @@ import time
 import unittest
 from pathlib import Path
 
-from e2eSupport import NO_MODE, PATTERN, PATTERN_SUM, STARTUP, TestPlayer, binary, deadline
-from e2eSupport import pictures, screen
-from kioskTest import PLAYED, alive, pieces_of, wait_piece
-from packageTest import TOOL_ENV, field, package, run, unpack
+from e2eSupport import NO_MODE, PATTERN, PATTERN_SUM, PLAYED, STARTUP, TOOL_ENV, TestPlayer, alive
+from e2eSupport import binary, deadline, field, package, pictures, pieces_of, run, screen, unpack
+from e2eSupport import wait_piece
 
 QEMU = "qemu-aarch64-static"
 AARCH64 = 183  # ELF e_machine of aarch64

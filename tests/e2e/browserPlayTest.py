@@ -19,7 +19,7 @@ import unittest
 from pathlib import Path
 
 from browser import chromium
-from e2eSupport import pictures, player, start_play
+from e2eSupport import children, pictures, start_play
 from selenium.webdriver import ActionChains, Keys
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.wait import WebDriverWait
@@ -37,11 +37,6 @@ CANVAS_LIT = (
     " return n;"
 )
 LOOPBACK = {"0100007F", "00000000000000000000000001000000"}  # /proc/net's 127.0.0.1 and ::1
-
-
-def children(pid):
-    stats = {int(e.name): player.process_stat(int(e.name)) for e in Path("/proc").glob("[0-9]*")}
-    return [child for child, stat in stats.items() if stat and stat.parent == pid]
 
 
 def listening():

@@ -6,26 +6,17 @@ gives the 900-pixel capture of that mode, Escape ends the piece with 0, and once
 has stopped the desktop, nothing of its session runs on: not mutter, its bus or Xwayland."""
 
 import unittest
-from pathlib import Path
 
-from e2eSupport import new_player, pictures, player
+from e2eSupport import new_player, pictures, process_stat, processes
 
 STARTUP = (b"Starte tarvikWerk.\n"
            b"Bildschirmaufloesung 1280x1024 Pixel bei 32 bit Farbtiefe und 59 hertz\n")  # fmt: skip
 
 
 def running_in_session(session):
-    """Names of the processes of a session that still run; a zombie runs no more, it only
-    waits for its parent to collect it."""
-    names = []
-    for folder in Path("/proc").glob("[0-9]*"):
-        stat = player.process_stat(int(folder.name))
-        try:
-            if stat and stat.session == session and stat.state != "Z":
-                names.append((folder / "comm").read_text().strip())
-        except OSError:  # it ended meanwhile
-            continue
-    return names
+    """Names of the processes of a session that still run."""
+    stats = [process_stat(pid) for pid in processes(lambda _, stat: stat.session == session)]
+    return [stat.name for stat in stats if stat and stat.state != "Z"]
 
 
 class GnomeWayland(unittest.TestCase):

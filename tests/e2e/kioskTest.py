@@ -25,11 +25,10 @@ import time
 import unittest
 from pathlib import Path
 
-from e2eSupport import binary, new_player, picture_dir, pictures, player
+from e2eSupport import BACK, PLAYED, alive, binary, new_player, picture_dir, pictures, pieces_of
+from e2eSupport import process_stat, processes, wait_piece
 
 KIOSK = Path(__file__).resolve().parents[2] / "kiosk" / "tarvik01-kiosk"
-BACK = 2.0  # seconds from the end of a piece that had played a while to the next on screen
-PLAYED = 5.2  # seconds a piece plays before it is ended: over the kiosk's "a while" of 5
 HANG_LIMIT = 5
 # Run by sh in a private user and mount namespace; $0 is a folder, "$@" the kiosk. A 64 KiB
 # tmpfs there, filled before the kiosk starts, takes all it and the piece print, as a full home
@@ -38,49 +37,6 @@ FULL_DISK = """mount -t tmpfs -o size=64k tmpfs "$0" || exit 1
 cat /dev/zero >"$0/filler" 2>/dev/null
 exec "$@" >>"$0/log" 2>&1
 """
-
-
-def pieces_of(pid, program):
-    """The children of the kiosk that run the program (it also runs xset)."""
-    path = Path("/proc/%d/task/%d/children" % (pid, pid))
-    found = []
-    for child in path.read_text().split() if path.exists() else []:
-        try:
-            command = Path("/proc/%s/cmdline" % child).read_bytes().split(b"\0")[0]
-        except OSError:
-            continue
-        if command == program.encode():
-            found.append(int(child))
-    return found
-
-
-def state(pid):
-    """The process's state letter (R, S, T, Z...), None when it is gone."""
-    stat = player.process_stat(pid)
-    return stat.state if stat else None
-
-
-def alive(pid):
-    return state(pid) not in (None, "Z")
-
-
-def wait_piece(test, x, pieces, running, ended, timeout):
-    """Waits for a piece that a kiosk started after `ended`, whose pid running() lists and is
-    not among pieces yet, until its window is on x's display and has the focus, `timeout`
-    seconds at the most. Adds it to pieces; returns its pid and when it showed."""
-
-    def started():
-        fresh = [pid for pid in running() if pid not in pieces]
-        return fresh[0] if fresh else None
-
-    pid = x.wait_for("a new piece", started, timeout, poll=0.02, may_exit=True)
-    pieces.append(pid)
-    # Each look starts an xdotool, which the piece's start-up would compete with.
-    x.wait_ready(timeout, poll=0.05, pid=pid)
-    shown = time.monotonic()
-    x.log("on screen %.2f s after the end" % (shown - ended))
-    test.assertLessEqual(shown - ended, timeout)
-    return pid, shown
 
 
 class KioskCase(unittest.TestCase):
@@ -232,7 +188,7 @@ class KioskSays(KioskCase):
             self.assertEqual(status, 0)
             folder = self.scratch / ("folder-%d" % code)
             starts = (folder / "starts").read_text().count("start")
-            left = [p for p in Path("/proc").glob("[0-9]*/cwd") if p.resolve() == folder.resolve()]
+            left = processes(lambda pid, _: Path("/proc/%d/cwd" % pid).resolve() == folder.resolve())
             self.assertEqual(left, [], "nothing it started runs on")
             if code == 3:
                 self.assertGreaterEqual(starts, 3, said)
@@ -279,8 +235,8 @@ class KioskSays(KioskCase):
         pid = int(pid_file.read_text())
         os.killpg(pid, signal.SIGSTOP)  # the piece's own session
         deadline = time.monotonic() + 30
-        while state(pid) != "T":
-            self.assertLess(time.monotonic(), deadline, "state %s; %s" % (state(pid), logged()))
+        while (stat := process_stat(pid)) is None or stat.state != "T":
+            self.assertLess(time.monotonic(), deadline, "state %s; %s" % (stat, logged()))
             time.sleep(0.05)
         code, said = self.stop(process, log)
         self.assertEqual(code, 0, said)

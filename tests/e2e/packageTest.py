@@ -8,43 +8,19 @@ message, test.png on s, its end on Escape) in the user's pictures folder, where 
 the gallery stay. The menu start ends with the piece's exit code, and with 2,
 having started nothing, where the pictures folder cannot be made or HOME is not set."""
 
-import os
 import shutil
 import subprocess
 import tempfile
 import unittest
 from pathlib import Path
 
-from e2eSupport import NO_MODE, STARTUP, TestPlayer, player
+from e2eSupport import NO_MODE, STARTUP, TOOL_ENV, TestPlayer, field, package, player, processes
+from e2eSupport import run
 
-TOOL_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
-
-
-def run(*command, cwd=None):
-    return subprocess.run(
-        command, cwd=cwd, env=TOOL_ENV, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-        text=True, timeout=300,
-    )  # fmt: skip
-
-
-def field(deb, name):
-    return run("dpkg-deb", "-f", str(deb), name).stdout.strip()
-
-
-def unpack(deb, root):
-    unpacked = run("dpkg-deb", "-x", str(deb), str(root))
-    assert unpacked.returncode == 0, unpacked.stderr
-
-
-def package(out):
-    """Packages the build under test (TARVIK_BUILD_DIR) into OUT/deb and unpacks it into
-    OUT/root; returns the package's path and the root."""
-    config = Path(os.environ["TARVIK_BUILD_DIR"]) / "CPackConfig.cmake"
-    made = run("cpack", "--config", str(config), "-G", "DEB", "-B", str(out / "deb"))
-    assert made.returncode == 0, made.stdout + made.stderr
-    (deb,) = (out / "deb").glob("tarvik01_*.deb")
-    unpack(deb, out / "root")
-    return deb, out / "root"
+def running(program):
+    """The pids of the processes that run the program (the menu start execs it, so it is no
+    child)."""
+    return processes(lambda pid, _: Path("/proc/%d/exe" % pid).resolve() == program.resolve())
 
 
 class Package(unittest.TestCase):
@@ -111,7 +87,7 @@ class Package(unittest.TestCase):
                         stdout=stdout, stderr=stderr, timeout=60,
                     )  # fmt: skip
                     self.assertEqual(launched.returncode, 0)
-                    pid = x.wait_for("the piece", lambda: running(program), 60, may_exit=True)
+                    pid = x.wait_for("the piece", lambda: running(program), 60, may_exit=True)[0]
                     x.wait_ready(pid=pid)
                     x.key("s")
                     images = home / folder / "tarvikImages"
@@ -163,18 +139,6 @@ class Package(unittest.TestCase):
                     self.assertEqual(ran.stdout, NO_MODE if code == 1 else b"")
                     self.assertEqual(list(home.glob("**/tarvikImages")),
                                      [pictures / "tarvikImages"] if code == 1 else [])  # fmt: skip
-
-
-def running(program):
-    """The pid of a process that runs the program (the menu start execs it, so it is no
-    child), None when none does."""
-    for exe in Path("/proc").glob("[0-9]*/exe"):
-        try:
-            if exe.resolve() == program.resolve():
-                return int(exe.parent.name)
-        except OSError:
-            continue
-    return None
 
 
 if __name__ == "__main__":
