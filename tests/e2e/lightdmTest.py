@@ -2,9 +2,12 @@
 """Debian's LightDM, given the README's autologin lines, logs a user into the package's kiosk
 session with no greeter; the piece plays as that user in its lasting folder with its start-up
 lines, `s` writes test.png there, Escape and a SIGKILL each bring a new piece within the kiosk's
-limit, and once LightDM stops nothing of the session runs on. LightDM, its X server and the
-system D-Bus it needs run in a mount namespace of their own (the user in copies of /etc/passwd,
-group and shadow, /var under an overlay), so the machine stays as it was."""
+limit, and once LightDM stops nothing of the session runs on. LightDM is fetched by the
+machine's apt into the build folder, never installed, and runs with its X server and the
+system D-Bus it needs in PID and mount namespaces of their own (LightDM's files laid over /usr
+and /etc, the user in copies of /etc/passwd, group and shadow, /var under an overlay, /run and
+/tmp private): the machine, its boot included, stays as it was, and ending the namespace ends
+all that ran in it."""
 
 import os
 import pwd
@@ -42,14 +45,52 @@ sessions-directory={0}/xsessions
 [Seat:*]
 xserver-command=X -config {0}/xorg.conf -logfile {0}/log/xorg.log
 """
-# Run by unshare as root, in the namespace; $0 is the scratch folder.
+# Run as the namespace's first process, as root; $0 is the scratch folder, $1 LightDM's
+# unpacked packages. /run and /tmp become private, so that X's lock and socket, utmp, the bus and
+# ssh-agent's folder go with the namespace; the scratch folder, which may lie in /tmp, is moved
+# back to its place. After LightDM it waits, so that the test sees what of the session outlives
+# it.
 NAMESPACE = """set -e
+mount -t overlay overlay -o "lowerdir=$1/usr:/usr" /usr
+mount -t overlay overlay -o "lowerdir=$1/etc:/etc" /etc
 for name in passwd group shadow; do mount --bind "$0/etc/$name" "/etc/$name"; done
 mount -t overlay overlay -o "lowerdir=/var,upperdir=$0/var,workdir=$0/var-work" /var
-mount -t tmpfs -o mode=0755 tmpfs /run/dbus
-dbus-daemon --system --fork --print-pid=3 3>"$0/bus.pid"
-exec lightdm -d --config "$0/lightdm.conf" --pid-file "$0/lightdm.pid"
+mount -t tmpfs -o mode=0755 tmpfs /run
+mkdir /run/scratch /run/dbus
+mount --bind "$0" /run/scratch
+mount -t tmpfs -o mode=1777 tmpfs /tmp
+mkdir -p "$0"
+mount --move /run/scratch "$0"
+dbus-daemon --system --fork
+code=0
+lightdm -d --config "$0/lightdm.conf" || code=$?
+echo $code >"$0/lightdm.code"
+exec sleep infinity
 """
+BUS = b"dbus-daemon\0--system\0--fork\0"
+
+
+def lightdm_root(build):
+    """LightDM and what it needs that this machine lacks, fetched by the machine's apt into
+    BUILD/lightdm once and unpacked into BUILD/lightdm/root: no script of theirs runs, so no
+    display manager or service becomes the machine's. Returns the root."""
+    folder = build / "lightdm"
+    if not (folder / "packages").exists():  # written last
+        shutil.rmtree(folder, ignore_errors=True)
+        (folder / "debs").mkdir(parents=True)
+        asked = ["apt-get", "install", "--simulate", "--no-install-recommends", "lightdm"]
+        wanted = subprocess.run(asked, capture_output=True, text=True)
+        assert wanted.returncode == 0, "apt knows no lightdm: run apt-get update\n" + wanted.stderr
+        names = [line.split()[1] for line in wanted.stdout.splitlines() if line[:5] == "Inst "]
+        if names:
+            subprocess.run(["apt-get", "download", "-qq", "-o", "APT::Sandbox::User=root", *names],
+                           cwd=folder / "debs", check=True)  # fmt: skip
+        for deb in (folder / "debs").glob("*.deb"):
+            subprocess.run(["dpkg-deb", "-x", deb, folder / "root"], check=True)
+        for name in ("usr", "etc"):  # empty where the machine has LightDM already
+            (folder / "root" / name).mkdir(parents=True, exist_ok=True)
+        (folder / "packages").write_text("".join(name + "\n" for name in names))
+    return folder / "root"
 
 
 def free_uid():
@@ -69,8 +110,22 @@ def processes(test):
     return found
 
 
-def namespace(pid):
-    return os.readlink("/proc/%d/ns/mnt" % pid)
+def pid_namespace(pid):
+    return os.readlink("/proc/%d/ns/pid" % pid)
+
+
+def children(pid):
+    listed = Path("/proc/%d/task/%d/children" % (pid, pid)).read_text()
+    return [int(child) for child in listed.split()]
+
+
+def inner(pid):
+    """The pid in its own namespace of a process, or None once it is gone."""
+    try:
+        status = Path("/proc/%d/status" % pid).read_text()
+    except OSError:
+        return None
+    return int(status.split("\nNSpid:")[1].split("\n")[0].split()[-1])
 
 
 def owner(pid):
@@ -107,47 +162,59 @@ class LightDM(unittest.TestCase):
 
         log = open(scratch / "lightdm.out", "w+b")
         self.addCleanup(log.close)
-        command = ["unshare", "--mount", "--propagation", "private", "sh", "-c", NAMESPACE]
+        code = scratch / "lightdm.code"
+        # The namespace ends with its first process, which unshare kills when it ends itself, as
+        # the kernel ends unshare when this test's process ends.
+        command = ["setpriv", "--pdeathsig", "KILL", "unshare", "--pid", "--kill-child",
+                   "--mount-proc", "--propagation", "private", "sh", "-c", NAMESPACE]  # fmt: skip
         # Started from an X session, LightDM would nest its display in Xephyr.
         env = {k: v for k, v in packageTest.TOOL_ENV.items() if k not in ("DISPLAY", "XAUTHORITY")}
-        lightdm = subprocess.Popen([*command, str(scratch)], env=env, stdout=log, stderr=log)
-        ours = namespace(os.getpid())
-        mine = x.wait_for("LightDM's namespace", lambda: namespace(lightdm.pid) != ours
-                          and namespace(lightdm.pid), 30, poll=0.01, may_exit=True)  # fmt: skip
-
-        def bus():
-            try:
-                return int((scratch / "bus.pid").read_text())
-            except (OSError, ValueError):
-                return None
-
-        def session_left():
-            """Whatever still runs in LightDM's namespace, or as the user, but the bus."""
-            left = processes(lambda pid: namespace(pid) == mine or owner(pid) == uid)
-            return [pid for pid in left if pid != bus()]
+        build = Path(os.environ["TARVIK_BUILD_DIR"])
+        unshare = subprocess.Popen([*command, str(scratch), str(lightdm_root(build))], env=env,
+                                   stdout=log, stderr=log)  # fmt: skip
 
         def leave_nothing():
-            if lightdm.poll() is None:  # the test did not get as far as stopping it
+            if not code.exists() or code.read_text() != "0\n":
                 for name in ("lightdm.out", "home/.xsession-errors"):
                     said = (scratch / name).read_bytes() if (scratch / name).exists() else b""
                     print("--- %s\n%s" % (name, said[-2000:].decode("latin-1")))
-                lightdm.kill()
-                lightdm.wait()
-            for pid in [*session_left(), bus()]:
-                if pid and alive(pid):
-                    os.kill(pid, signal.SIGKILL)
+            unshare.kill()
+            unshare.wait()
 
         self.addCleanup(leave_nothing)
-        # LightDM's X authority, named by the display.
-        authorities = lambda: list((scratch / "run/root").glob(":*"))  # noqa: E731
+        init = x.wait_for("LightDM's namespace", lambda: children(unshare.pid), 30, poll=0.01,
+                          may_exit=True)[0]  # fmt: skip
+        mine = pid_namespace(init)
+
+        def session(pid):
+            """Whether pid runs in LightDM's namespace and is neither its first process nor the
+            bus."""
+            if pid_namespace(pid) != mine or pid == init or not alive(pid):
+                return False
+            return Path("/proc/%d/cmdline" % pid).read_bytes() != BUS
+
+        def authorities():
+            """LightDM's X authority, named by the display."""
+            self.assertFalse(code.exists(), "LightDM ended before its X server started")
+            return list((scratch / "run/root").glob(":*"))
+
         authority = x.wait_for("LightDM's X server", authorities, 30, may_exit=True)[0]
         x.display, x.tool_env["XAUTHORITY"] = authority.name, str(authority)
         folder = home / ".local/share/tarvik01"
         pieces = []
 
         def next_piece(ended, timeout):
+            """The next piece's pid and when it showed. LightDM's X server, and so pieces, know
+            it by its pid in the namespace."""
             ours = lambda pid: Path("/proc/%d/exe" % pid).resolve() == program  # noqa: E731
-            pid, shown = wait_piece(self, x, pieces, lambda: processes(ours), ended, timeout)
+            here = {}  # pid in the namespace: pid here
+
+            def running():
+                here.update((inner(pid), pid) for pid in processes(ours))
+                return [pid for pid in here if pid]
+
+            pid, shown = wait_piece(self, x, pieces, running, ended, timeout)
+            pid = here[pid]
             self.assertEqual((owner(pid), Path("/proc/%d/cwd" % pid).resolve()), (uid, folder))
             return pid, shown
 
@@ -165,10 +232,12 @@ class LightDM(unittest.TestCase):
         os.kill(pid, signal.SIGKILL)
         next_piece(time.monotonic(), BACK)
 
-        lightdm.send_signal(signal.SIGTERM)
-        self.assertEqual(lightdm.wait(timeout=60), 0)
+        comm = lambda pid: Path("/proc/%d/comm" % pid).read_text()  # noqa: E731
+        (lightdm,) = [pid for pid in children(init) if comm(pid) == "lightdm\n"]
+        os.kill(lightdm, signal.SIGTERM)
+        said = x.wait_for("LightDM to end", lambda: code.exists() and code.read_text(), 60,
+                          may_exit=True)  # fmt: skip
+        self.assertEqual(said, "0\n")
         # Debian's Xsession runs the session under ssh-agent, which looks every 10 s whether
         # the session still runs.
-        x.wait_for("the session to end", lambda: not session_left(), 30, may_exit=True)
-        os.kill(bus(), signal.SIGTERM)
-        x.wait_for("the bus to end", lambda: not alive(bus()), 30, may_exit=True)
+        x.wait_for("the session to end", lambda: not processes(session), 30, may_exit=True)
