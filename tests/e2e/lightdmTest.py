@@ -19,9 +19,8 @@ import time
 import unittest
 from pathlib import Path
 
-import packageTest
-from e2eSupport import STARTUP, new_player, player
-from kioskTest import BACK, PLAYED, alive, wait_piece
+from e2eSupport import BACK, PLAYED, STARTUP, TOOL_ENV, children, new_player, package, player
+from e2eSupport import processes, wait_piece
 
 # As the README gives them to an exhibitor.
 README_LINES = """
@@ -98,25 +97,8 @@ def free_uid():
     return next(uid for uid in range(64100, 65000) if uid not in taken)
 
 
-def processes(test):
-    """The pids of the processes for which test(pid) holds."""
-    found = []
-    for entry in Path("/proc").glob("[0-9]*"):
-        try:
-            if test(int(entry.name)):
-                found.append(int(entry.name))
-        except OSError:  # gone meanwhile
-            continue
-    return found
-
-
 def pid_namespace(pid):
     return os.readlink("/proc/%d/ns/pid" % pid)
-
-
-def children(pid):
-    listed = Path("/proc/%d/task/%d/children" % (pid, pid)).read_text()
-    return [int(child) for child in listed.split()]
 
 
 def inner(pid):
@@ -138,7 +120,7 @@ class LightDM(unittest.TestCase):
         scratch = Path(tempfile.mkdtemp(prefix="tarvik-lightdm-"))
         self.addCleanup(shutil.rmtree, scratch, ignore_errors=True)
         scratch.chmod(0o755)  # the user runs the unpacked package and walks to its home
-        _, root = packageTest.package(scratch)
+        _, root = package(scratch)
         program = (root / "usr/games/tarvik01").resolve()
         session = (root / "usr/share/xsessions/tarvik01-kiosk.desktop").read_text()
         for name in ("xsessions", "run", "log", "cache", "var", "var-work", "etc", "home"):
@@ -168,7 +150,7 @@ class LightDM(unittest.TestCase):
         command = ["setpriv", "--pdeathsig", "KILL", "unshare", "--pid", "--kill-child",
                    "--mount-proc", "--propagation", "private", "sh", "-c", NAMESPACE]  # fmt: skip
         # Started from an X session, LightDM would nest its display in Xephyr.
-        env = {k: v for k, v in packageTest.TOOL_ENV.items() if k not in ("DISPLAY", "XAUTHORITY")}
+        env = {k: v for k, v in TOOL_ENV.items() if k not in ("DISPLAY", "XAUTHORITY")}
         build = Path(os.environ["TARVIK_BUILD_DIR"])
         unshare = subprocess.Popen([*command, str(scratch), str(lightdm_root(build))], env=env,
                                    stdout=log, stderr=log)  # fmt: skip
@@ -186,10 +168,10 @@ class LightDM(unittest.TestCase):
                           may_exit=True)[0]  # fmt: skip
         mine = pid_namespace(init)
 
-        def session(pid):
+        def in_session(pid, stat):
             """Whether pid runs in LightDM's namespace and is neither its first process nor the
             bus."""
-            if pid_namespace(pid) != mine or pid == init or not alive(pid):
+            if pid_namespace(pid) != mine or pid == init:
                 return False
             return Path("/proc/%d/cmdline" % pid).read_bytes() != BUS
 
@@ -206,7 +188,7 @@ class LightDM(unittest.TestCase):
         def next_piece(ended, timeout):
             """The next piece's pid and when it showed. LightDM's X server, and so pieces, know
             it by its pid in the namespace."""
-            ours = lambda pid: Path("/proc/%d/exe" % pid).resolve() == program  # noqa: E731
+            ours = lambda pid, _: Path("/proc/%d/exe" % pid).resolve() == program  # noqa: E731
             here = {}  # pid in the namespace: pid here
 
             def running():
@@ -232,12 +214,11 @@ class LightDM(unittest.TestCase):
         os.kill(pid, signal.SIGKILL)
         next_piece(time.monotonic(), BACK)
 
-        comm = lambda pid: Path("/proc/%d/comm" % pid).read_text()  # noqa: E731
-        (lightdm,) = [pid for pid in children(init) if comm(pid) == "lightdm\n"]
+        (lightdm,) = processes(lambda _, stat: stat.parent == init and stat.name == "lightdm")
         os.kill(lightdm, signal.SIGTERM)
         said = x.wait_for("LightDM to end", lambda: code.exists() and code.read_text(), 60,
                           may_exit=True)  # fmt: skip
         self.assertEqual(said, "0\n")
         # Debian's Xsession runs the session under ssh-agent, which looks every 10 s whether
         # the session still runs.
-        x.wait_for("the session to end", lambda: not processes(session), 30, may_exit=True)
+        x.wait_for("the session to end", lambda: not processes(in_session), 30, may_exit=True)
