@@ -8,19 +8,25 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # come first on PATH.
 python=/usr/bin/python3
 
-# build DIR "CMAKE OPTIONS" [TARGET...]: configures DIR with Ninja and builds the targets (all
-# when none are named) on two jobs, this machine's cores, through ccache when it is there.
+# build DIR [CMAKE OPTION...] [-- TARGET...]: configures DIR with Ninja and builds the targets
+# (all when none are named) on two jobs, this machine's cores, through ccache when it is there.
+# Each option is one word, which may hold a space (a checkout's path).
 # ccache sees paths below the tree as relative ones and leaves the working folder out of its
 # key, so that another clone or worktree finds the objects this one compiled (their debug
 # information then names the folder they were first compiled in).
 build() {
-    local dir=$1 options=$2 cache=()
-    shift 2
+    local dir=$1 options=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        options+=("$1")
+        shift
+    done
+    shift $(($# > 0))
     if command -v ccache >/dev/null; then
-        cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
         export CCACHE_BASEDIR=$top CCACHE_NOHASHDIR=1
     fi
-    cmake -S "$top" -B "$dir" -G Ninja $options "${cache[@]}" >/dev/null
+    cmake -S "$top" -B "$dir" -G Ninja "${options[@]}" >/dev/null
     ninja -C "$dir" -j2 "$@"
 }
 
@@ -30,7 +36,7 @@ build() {
 release_build() {
     binary=${TARVIK_BINARY:-}
     if [ -z "$binary" ]; then
-        build "$top/build-release" "-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF" tarvik01
+        build "$top/build-release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -- tarvik01
         binary=$top/build-release/tarvik01
     fi
 }
