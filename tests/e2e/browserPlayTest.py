@@ -3,10 +3,11 @@
 headless Chromium, the tab connects, its key and mouse presses reach the program (the s key
 writes test.png, presses gather digits that then show in the tab), and Escape in the tab ends
 the program and the command; the terminal says in one line how to play in the tab. The
-address without its password is refused. Every socket the command's processes listen on is
-bound to the loopback interface, and none is left listening afterwards; the display admits no
-local client without the cookie made for it. An interrupted command stops everything it
-started as well."""
+address without its password is refused, and the password shows in no process's command line
+and in none of the files the servers write. Every socket the command's processes and its X
+server (which carries the VNC server) listen on is bound to the loopback interface, and none
+is left listening afterwards; the display admits no local client without the cookie made for
+it. An interrupted command stops everything it started as well."""
 
 import os
 import re
@@ -51,6 +52,20 @@ def listening():
     return sockets
 
 
+def x_server(display):
+    """The process id of the X server on the display: the one that holds its local socket."""
+    path = "/tmp/.X11-unix/X" + display.lstrip(":")
+    lines = Path("/proc/net/unix").read_text().splitlines()[1:]
+    inodes = {f[6] for f in (line.split() for line in lines) if len(f) > 7 and path in f[7]}
+    for entry in Path("/proc").glob("[0-9]*"):
+        try:
+            if socket_inodes(int(entry.name)) & inodes:
+                return int(entry.name)
+        except OSError:
+            continue
+    raise AssertionError("no X server holds " + path)
+
+
 def socket_inodes(pid):
     inodes = set()
     for fd in Path("/proc/%d/fd" % pid).iterdir():
@@ -75,6 +90,7 @@ class ServedPlay:
             text=True,
         )  # fmt: skip
         self.lines = []
+        self.display = None
         # A command that prints no address it should is stopped, in its session of its own
         # that no timeout of CTest's would reach, and the loop meets the end of its output.
         watchdog = threading.Timer(120, self.stop)
@@ -82,13 +98,19 @@ class ServedPlay:
         try:
             for line in self.process.stdout:
                 self.lines.append(line)
+                self.display = self.display or re.search(r"Xorg \S+ on (:\d+)", line)
                 found = ADDRESS.search(line)
                 if found:
                     self.address, self.port = found.group(0), int(found.group(1))
+                    self.display = self.display.group(1)
+                    self.started = children(self.process.pid) + [x_server(self.display)]
                     return
+            raise AssertionError("no address printed:\n" + "".join(self.lines))
+        except BaseException:
+            self.stop()
+            raise
         finally:
             watchdog.cancel()
-        raise AssertionError("no address printed:\n" + "".join(self.lines))
 
     def finish(self, timeout=60):
         """The command's exit code once it has ended by itself."""
@@ -107,9 +129,10 @@ class ServedPlay:
             self.process.wait(60)
 
     def listeners(self):
-        """(address, port) of the sockets that the command's processes listen on."""
+        """(address, port) of the sockets that the command's processes and its X server listen
+        on."""
         inodes = set()
-        for pid in children(self.process.pid):
+        for pid in self.started:
             inodes |= socket_inodes(pid)
         return {(address, port) for address, port, inode in listening() if inode in inodes}
 
@@ -121,19 +144,31 @@ class BrowserPlay(unittest.TestCase):
         for pid in served.started:
             self.assertFalse(Path("/proc/%d" % pid).exists(), "process %d has ended" % pid)
 
+    def assert_password_unseen(self, served):
+        password = served.address.rsplit("password=", 1)[1].encode()
+        for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+            try:
+                self.assertNotIn(password, cmdline.read_bytes(), cmdline)
+            except OSError:
+                continue  # a process that ended meanwhile
+        arguments = Path("/proc/%d/cmdline" % x_server(served.display)).read_bytes().split(b"\0")
+        state = Path(arguments[arguments.index(b"-logfile") + 1].decode()).parent
+        files = [f for f in state.rglob("*") if f.is_file() and not f.is_symlink()]
+        self.assertIn(state / "xorg.log", files)
+        for written in files:
+            self.assertNotIn(password, written.read_bytes(), written)
+
     def test_a_tab_plays_the_piece_and_nothing_is_left_listening(self):
         served = ServedPlay(self)
         try:
-            served.started = children(served.process.pid)
             sockets = served.listeners()
-            # x11vnc (on 127.0.0.1 and ::1) and websockify, the latter on the printed port.
+            # The VNC server in Xorg (on 127.0.0.1 and ::1) and websockify, on the printed port.
             self.assertIn(("0100007F", served.port), sockets)
-            self.assertGreaterEqual(len(sockets), 2)
+            self.assertGreaterEqual(len(sockets), 3)
             self.assertEqual({a for a, _ in sockets} - LOOPBACK, set(), "loopback only")
             # Nor can a local client drive the display without the cookie made for it.
-            display = re.search(r"Xorg \S+ on (:\d+)", "".join(served.lines)).group(1)
             stranger = subprocess.run(
-                ["xdpyinfo", "-display", display],
+                ["xdpyinfo", "-display", served.display],
                 env=dict(os.environ, XAUTHORITY=str(served.folder / "none")),
                 stdout=subprocess.DEVNULL,
                 stderr=subprocess.DEVNULL,
@@ -166,9 +201,11 @@ class BrowserPlay(unittest.TestCase):
                 clicks.perform()
                 # The digits fly in on the remote screen and show in the tab.
                 wait.until(lambda b: b.execute_script(CANVAS_LIT, canvas) > 2000, "no digits")
+                self.assert_password_unseen(served)
                 ActionChains(browser).send_keys(Keys.ESCAPE).perform()
                 self.assertEqual(served.finish(), 0, "".join(served.lines))
             said = "".join(served.lines)
+            self.assertEqual(said.count("password="), 1, "the address is printed once")
             self.assertIn("In the tab: a left click adds a digit one", said)
             self.assertIn("cycle 1: gathering", said)
             self.assert_all_gone(served, sockets)
@@ -178,7 +215,6 @@ class BrowserPlay(unittest.TestCase):
     def test_an_interrupt_stops_everything(self):
         served = ServedPlay(self)
         try:
-            served.started = children(served.process.pid)
             sockets = served.listeners()
             served.process.send_signal(signal.SIGINT)
             self.assertEqual(served.finish(), 130, "".join(served.lines))
