@@ -3,8 +3,8 @@
 driver) that a browser tab plays through noVNC over websockify. The VNC server runs inside that
 Xorg: TigerVNC's module follows what the X server draws and pushes each change to the tab as
 it comes (continuous updates), with no request per frame and no copy of the screen. The page
-is Debian's noVNC with the project's own module, which decodes JPEG rectangles by
-createImageBitmap (web/tarvikDisplay.js).
+is Debian's noVNC with the project's own module, which hands JPEG rectangles to the browser's
+decoder as bytes rather than as base64 text (web/tarvikDisplay.js).
 
   python3 -m launcher.browserBridge BINARY [--server xorg|x0vncserver|x11vnc] [--stock-page]
 
