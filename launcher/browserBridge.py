@@ -1,15 +1,16 @@
 # browserBridge.py -- the piece on a private display, played from a browser tab on this machine
 """./tools/play --browser: tarvik01 on a private 1280x1024 display (Xorg with the dummy
-driver) that a browser tab plays through noVNC over websockify. The VNC server runs inside that
-Xorg: TigerVNC's module follows what the X server draws and pushes each change to the tab as
-it comes (continuous updates), with no request per frame and no copy of the screen. The page
-is Debian's noVNC with the project's own module, which hands JPEG rectangles to the browser's
-decoder as bytes rather than as base64 text (web/tarvikDisplay.js).
+driver) that a browser tab plays through noVNC over websockify. The VNC server is TigerVNC's
+scraping server: it follows the display's damage and pushes each change to the tab as it comes
+(continuous updates), with no request per frame. The page is Debian's noVNC with the project's
+own module, which hands JPEG rectangles to the browser's decoder as bytes rather than as base64
+text (web/tarvikDisplay.js).
 
-  python3 -m launcher.browserBridge BINARY [--server xorg|x0vncserver|x11vnc] [--stock-page]
+  python3 -m launcher.browserBridge BINARY [--server x0vncserver|xorg|x11vnc] [--stock-page]
 
-The other servers (TigerVNC's scraping server and x11vnc, each a process of its own that reads
-the screen) and Debian's page unchanged are there for the benchmark to compare.
+The other servers and Debian's page unchanged are there for the benchmark to compare: TigerVNC's
+module inside the Xorg (which sent two to four times the bytes for a click, and showed it
+later) and x11vnc, which polls the screen and waits for a request before every update.
 
 Both servers listen on 127.0.0.1 only, on ports that were free at the start. VNC needs a
 password made afresh for every bridge: noVNC reads it from the address's fragment, which the
@@ -36,7 +37,7 @@ from . import player, progress
 NOVNC = Path("/usr/share/novnc")
 PAGE = Path(__file__).resolve().parent / "web" / "tarvikDisplay.js"
 HOST = "127.0.0.1"
-SERVERS = ("xorg", "x0vncserver", "x11vnc")
+SERVERS = ("x0vncserver", "xorg", "x11vnc")
 HOW_TO_PLAY = (
     "In the tab: a left click adds a digit one and a right click a zero (64 fill the grid), "
     "further left clicks hurry each phase on, s saves the square, Escape ends the piece."
@@ -62,7 +63,7 @@ def answers(port):
 
 
 class Bridge:
-    def __init__(self, state, env=None, server="xorg", stock_page=False):
+    def __init__(self, state, env=None, server="x0vncserver", stock_page=False):
         """state: a folder for the logs, the password file and the page. env: the environment
         of the servers. server: one of SERVERS. stock_page: serve Debian's noVNC page as it
         is."""
@@ -214,7 +215,7 @@ class ServedPlayer(player.Player):
 def main():
     parser = argparse.ArgumentParser(description="tarvik01 played from a browser tab")
     parser.add_argument("binary")
-    parser.add_argument("--server", choices=SERVERS, default="xorg")
+    parser.add_argument("--server", choices=SERVERS, default=SERVERS[0])
     parser.add_argument("--stock-page", action="store_true")
     args = parser.parse_args()
     try:

@@ -1,19 +1,19 @@
 # browserBridgeTest.py -- the browser mode's secret, checked at the bridge with no browser
 """The password of ./tools/play --browser is eight letters or digits that seeding Python's
-generator does not replay. The file that hands it to TigerVNC's module in Xorg is readable by
-its owner alone, holds the password only in VNC's obfuscated form, and goes with the bridge;
-the Xorg options name the file and keep the server on the loopback interface. For the
-benchmark's x11vnc, the file is the owner's alone until the server has read and removed it.
-Stand-ins take the places of x11vnc and websockify: the first notes how it finds the password
-file, then reads and removes it as x11vnc does when told "rm:"; both listen where they are
-told, which is all the bridge waits for. The page served is Debian's with the project's module
-added."""
+generator does not replay. The file that hands it to TigerVNC's server is readable by its owner
+alone, holds the password only in VNC's obfuscated form, and goes with the bridge; the server
+is told to take connections from this machine only. The same holds for TigerVNC's module in
+Xorg, which the benchmark compares, through the Xorg options. For the benchmark's x11vnc, the
+file is the owner's alone until the server has read and removed it. Stand-ins take the places
+of the VNC servers and websockify: the first notes its arguments and how it finds the password
+file, then reads it (and removes it, as x11vnc does when told "rm:"); both listen where they
+are told, which is all the bridge waits for. The page served is Debian's with the project's
+module added."""
 
 import json
 import os
 import random
 import re
-import socket
 import tempfile
 import unittest
 from pathlib import Path
@@ -27,19 +27,20 @@ LETTERS_AND_DIGITS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ012345
 STAND_IN = """#!/usr/bin/python3
 import json, os, socket, sys
 args = sys.argv[1:]
-if os.path.basename(sys.argv[0]) == "x11vnc":
+if os.path.basename(sys.argv[0]) == "websockify":
+    port = int(args[2].rsplit(":", 1)[1])
+else:
     port = int(args[args.index("-rfbport") + 1])
-    given = args[args.index("-passwdfile") + 1]
+    given = args[args.index("-passwdfile" if "-passwdfile" in args else "-PasswordFile") + 1]
     path = given[3:] if given.startswith("rm:") else given
     about = os.stat(path)
-    with open(path) as secret:
-        seen = {"mode": about.st_mode & 0o7777, "owner": about.st_uid, "text": secret.read()}
+    with open(path, "rb") as secret:
+        seen = {"mode": about.st_mode & 0o7777, "owner": about.st_uid, "path": path,
+                "bytes": secret.read().hex(), "args": args}
     if given.startswith("rm:"):
         os.remove(path)
     with open(os.environ["SEEN"], "w") as out:
         json.dump(seen, out)
-else:
-    port = int(args[2].rsplit(":", 1)[1])
 server = socket.create_server(("127.0.0.1", port))
 while True:
     server.accept()[0].close()
@@ -68,10 +69,10 @@ class BrowserBridge(unittest.TestCase):
         self.assertNotEqual(self.bridge().password, first)
 
     def serve(self, server):
-        """A bridge of the server's kind on stand-ins, entered; the state folder's path."""
+        """A bridge of the server's kind on stand-ins."""
         tools = self.scratch / "bin"
         tools.mkdir()
-        for name in ("x11vnc", "websockify"):
+        for name in ("x11vnc", "X0tigervnc", "websockify"):
             (tools / name).write_text(STAND_IN)
             (tools / name).chmod(0o755)
         novnc = self.scratch / "novnc"
@@ -92,7 +93,30 @@ class BrowserBridge(unittest.TestCase):
         self.addCleanup(bridge.stop)
         return bridge
 
-    def test_the_module_reads_an_obfuscated_password_file_of_the_owners_alone(self):
+    def assert_obfuscated_and_the_owners(self, bridge, secret):
+        about = secret.stat()
+        self.assertEqual((oct(about.st_mode & 0o7777), about.st_uid), ("0o600", os.getuid()))
+        self.assertEqual(len(secret.read_bytes()), 8, "VNC's obfuscated form")
+        self.assertNotIn(bridge.password.encode(), secret.read_bytes())
+
+    def test_tigervnc_reads_an_obfuscated_password_file_of_the_owners_alone(self):
+        bridge = self.serve("x0vncserver")
+        bridge.start(":99")
+        found = json.loads(self.seen.read_text())
+        args = found["args"]
+        self.assertIn("-localhost", args)
+        self.assertEqual(args[args.index("-SecurityTypes") + 1], "VncAuth")
+        secret = Path(found["path"])
+        self.assert_obfuscated_and_the_owners(bridge, secret)
+        self.assertEqual(found["bytes"], secret.read_bytes().hex())
+        page = (bridge.state / "web" / "vnc.html").read_text()
+        self.assertIn('<script type="module" src="tarvikDisplay.js"></script>\n</head>', page)
+        self.assertTrue((bridge.state / "web" / "core").is_symlink())
+        self.assertTrue((bridge.state / "web" / "tarvikDisplay.js").resolve().is_file())
+        bridge.stop()
+        self.assertFalse(secret.exists(), "the file goes with the bridge")
+
+    def test_the_module_in_xorg_gets_the_same_file_through_the_xorg_options(self):
         bridge = self.serve("xorg")
         bridge.configure_xorg()
         options = dict(
@@ -101,20 +125,7 @@ class BrowserBridge(unittest.TestCase):
         self.assertEqual(options["localhost"], "1")
         self.assertEqual(options["rfbport"], str(bridge.vnc_port))
         self.assertEqual(options["SecurityTypes"], "VncAuth")
-        secret = Path(options["PasswordFile"])
-        about = secret.stat()
-        self.assertEqual((oct(about.st_mode & 0o7777), about.st_uid), ("0o600", os.getuid()))
-        self.assertEqual(len(secret.read_bytes()), 8, "VNC's obfuscated form")
-        self.assertNotIn(bridge.password.encode(), secret.read_bytes())
-        # Xorg, which the module listens in, stands in for itself here.
-        with socket.create_server(("127.0.0.1", bridge.vnc_port)):
-            bridge.start(":99")
-        page = (bridge.state / "web" / "vnc.html").read_text()
-        self.assertIn('<script type="module" src="tarvikDisplay.js"></script>\n</head>', page)
-        self.assertTrue((bridge.state / "web" / "core").is_symlink())
-        self.assertTrue((bridge.state / "web" / "tarvikDisplay.js").resolve().is_file())
-        bridge.stop()
-        self.assertFalse(secret.exists(), "the file goes with the bridge")
+        self.assert_obfuscated_and_the_owners(bridge, Path(options["PasswordFile"]))
 
     def test_x11vnc_reads_the_owners_file_and_removes_it(self):
         bridge = self.serve("x11vnc")
@@ -122,7 +133,7 @@ class BrowserBridge(unittest.TestCase):
         found = json.loads(self.seen.read_text())
         self.assertEqual(oct(found["mode"]), "0o600")
         self.assertEqual(found["owner"], os.getuid())
-        self.assertEqual(found["text"], bridge.password + "\n")
+        self.assertEqual(bytes.fromhex(found["bytes"]), bridge.password.encode() + b"\n")
         self.assertEqual(list(bridge.state.glob("vnc-password*")), [], "read and removed")
 
 

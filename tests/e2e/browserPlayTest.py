@@ -5,8 +5,7 @@ writes test.png, presses gather digits that then show in the tab), and Escape in
 the program and the command; the terminal says in one line how to play in the tab. The
 address without its password is refused, and the password shows in no process's command line
 and in none of the files the servers write. Every socket the command's processes and its X
-server (which carries the VNC server) listen on is bound to the loopback interface, and none
-is left listening afterwards; the display admits no local client without the cookie made for
+server listen on is bound to the loopback interface, and none is left listening afterwards; the display admits no local client without the cookie made for
 it. An interrupted command stops everything it started as well."""
 
 import os
@@ -162,7 +161,7 @@ class BrowserPlay(unittest.TestCase):
         served = ServedPlay(self)
         try:
             sockets = served.listeners()
-            # The VNC server in Xorg (on 127.0.0.1 and ::1) and websockify, on the printed port.
+            # The VNC server (on 127.0.0.1 and ::1) and websockify, on the printed port.
             self.assertIn(("0100007F", served.port), sockets)
             self.assertGreaterEqual(len(sockets), 3)
             self.assertEqual({a for a, _ in sockets} - LOOPBACK, set(), "loopback only")
