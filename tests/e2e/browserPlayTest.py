@@ -5,8 +5,9 @@ writes test.png, presses gather digits that then show in the tab), and Escape in
 the program and the command; the terminal says in one line how to play in the tab. The
 address without its password is refused, and the password shows in no process's command line
 and in none of the files the servers write. Every socket the command's processes and its X
-server listen on is bound to the loopback interface, and none is left listening afterwards; the display admits no local client without the cookie made for
-it. An interrupted command stops everything it started as well."""
+server listen on is bound to the loopback interface, and none is left listening afterwards;
+the display admits no local client without the cookie made for it. An interrupted command
+stops everything it started as well."""
 
 import os
 import re
