@@ -24,7 +24,6 @@ prints the table.
     browserPlay.py --binary build-bench/tarvik01 --probe libtarvik_frame_probe.so --out DIR
 """
 
-import argparse
 import bisect
 import json
 import os
@@ -36,6 +35,7 @@ import threading
 import time
 from pathlib import Path
 
+from realBinary import probe_arguments
 from report import cpu_model, row, rule
 
 TOP = Path(__file__).resolve().parents[1]
@@ -285,10 +285,7 @@ def table(results, machine):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--probe", required=True, help="the frame probe library")
-    parser.add_argument("--out", required=True, help="the folder for browser.json and .md")
+    parser = probe_arguments(__doc__, "the folder for browser.json and browser.md")
     parser.add_argument("--clicks", type=int, default=20)
     parser.add_argument("--only", default="", help="the bridges whose labels hold this text")
     args = parser.parse_args()

@@ -75,11 +75,18 @@ def measure(binary, probe, size, runs):
     return figures
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+def probe_arguments(doc, out):
+    """The arguments of a benchmark that plays the real binary with the frame probe preloaded;
+    out: what --out names."""
+    parser = argparse.ArgumentParser(description=doc.split("\n\n")[0])
     parser.add_argument("--binary", required=True)
-    parser.add_argument("--probe", required=True, help="the first-frame probe library")
-    parser.add_argument("--out", required=True, help="the JSON file to write")
+    parser.add_argument("--probe", required=True, help="the frame probe library")
+    parser.add_argument("--out", required=True, help=out)
+    return parser
+
+
+def main():
+    parser = probe_arguments(__doc__, "the JSON file to write")
     parser.add_argument("--runs", type=int, default=5, help="start-ups per size")
     parser.add_argument("--sizes", default="1280x1024,800x600")
     args = parser.parse_args()
