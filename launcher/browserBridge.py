@@ -38,6 +38,7 @@ NOVNC = Path("/usr/share/novnc")
 PAGE = Path(__file__).resolve().parent / "web" / "tarvikDisplay.js"
 HOST = "127.0.0.1"
 SERVERS = ("x0vncserver", "xorg", "x11vnc")
+MISSING = "%s is not installed (./tools/install-deps browser installs it)"
 HOW_TO_PLAY = (
     "In the tab: a left click adds a digit one and a right click a zero (64 fill the grid), "
     "further left clicks hurry each phase on, s saves the square, Escape ends the piece."
@@ -95,10 +96,13 @@ class Bridge:
             secret.write_text(self.password + "\n")
             return "rm:" + str(secret)
         with open(secret, "wb") as out:
-            made = subprocess.run(
-                ["tigervncpasswd", "-f"], input=self.password.encode(), stdout=out,
-                stderr=subprocess.PIPE, env=self.env,
-            )  # fmt: skip
+            try:
+                made = subprocess.run(
+                    ["tigervncpasswd", "-f"], input=self.password.encode(), stdout=out,
+                    stderr=subprocess.PIPE, env=self.env,
+                )  # fmt: skip
+            except FileNotFoundError:
+                raise BridgeError(MISSING % "tigervncpasswd") from None
         if made.returncode != 0:
             raise BridgeError("tigervncpasswd failed: %s" % made.stderr.decode().strip())
         return str(secret)
@@ -115,17 +119,20 @@ class Bridge:
 
     def launch(self, name, command):
         with open(self.state / (name + ".log"), "wb") as log:
-            self.processes.append(
-                subprocess.Popen(
-                    command, env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log
+            try:
+                self.processes.append(
+                    subprocess.Popen(
+                        command, env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log
+                    )
                 )
-            )
+            except FileNotFoundError:
+                raise BridgeError(MISSING % command[0]) from None
         return self.processes[-1]
 
     def start(self, display):
         """Serves the display, whose Xorg was configured by configure_xorg()."""
         if not (NOVNC / "vnc.html").exists():
-            raise BridgeError("noVNC is missing (packages novnc, websockify)")
+            raise BridgeError(MISSING % "noVNC")
         vnc = None  # the module's server is the display's own
         if self.server == "x11vnc":
             vnc = self.launch(
