@@ -27,6 +27,7 @@ prints the table.
 import bisect
 import json
 import os
+import signal
 import statistics
 import subprocess
 import sys
@@ -143,7 +144,7 @@ class Command:
 
     def stop(self):
         if self.process.poll() is None:
-            os.killpg(self.process.pid, 15)
+            os.killpg(self.process.pid, signal.SIGTERM)
         self.process.wait(60)
 
 

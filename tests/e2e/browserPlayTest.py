@@ -90,7 +90,7 @@ class ServedPlay:
             text=True,
         )  # fmt: skip
         self.lines = []
-        self.display = None
+        server = None
         # A command that prints no address it should is stopped, in its session of its own
         # that no timeout of CTest's would reach, and the loop meets the end of its output.
         watchdog = threading.Timer(120, self.stop)
@@ -98,11 +98,11 @@ class ServedPlay:
         try:
             for line in self.process.stdout:
                 self.lines.append(line)
-                self.display = self.display or re.search(r"Xorg \S+ on (:\d+)", line)
+                server = server or re.search(r"Xorg \S+ on (:\d+)", line)
                 found = ADDRESS.search(line)
                 if found:
                     self.address, self.port = found.group(0), int(found.group(1))
-                    self.display = self.display.group(1)
+                    self.display = server.group(1)
                     self.started = children(self.process.pid) + [x_server(self.display)]
                     return
             raise AssertionError("no address printed:\n" + "".join(self.lines))
