@@ -20,7 +20,7 @@ import unittest
 from pathlib import Path
 
 from browser import chromium
-from e2eSupport import children, pictures, start_play
+from e2eSupport import children, pictures, processes, start_play
 from selenium.webdriver import ActionChains, Keys
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.wait import WebDriverWait
@@ -57,13 +57,9 @@ def x_server(display):
     path = "/tmp/.X11-unix/X" + display.lstrip(":")
     lines = Path("/proc/net/unix").read_text().splitlines()[1:]
     inodes = {f[6] for f in (line.split() for line in lines) if len(f) > 7 and path in f[7]}
-    for entry in Path("/proc").glob("[0-9]*"):
-        try:
-            if socket_inodes(int(entry.name)) & inodes:
-                return int(entry.name)
-        except OSError:
-            continue
-    raise AssertionError("no X server holds " + path)
+    holders = processes(lambda pid, _: socket_inodes(pid) & inodes)
+    assert holders, "no X server holds " + path
+    return holders[0]
 
 
 def socket_inodes(pid):
