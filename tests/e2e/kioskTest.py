@@ -188,7 +188,8 @@ class KioskSays(KioskCase):
             self.assertEqual(status, 0)
             folder = self.scratch / ("folder-%d" % code)
             starts = (folder / "starts").read_text().count("start")
-            left = processes(lambda pid, _: Path("/proc/%d/cwd" % pid).resolve() == folder.resolve())
+            here = lambda pid, _: Path("/proc/%d/cwd" % pid).resolve() == folder.resolve()  # noqa
+            left = processes(here)
             self.assertEqual(left, [], "nothing it started runs on")
             if code == 3:
                 self.assertGreaterEqual(starts, 3, said)
@@ -322,10 +323,8 @@ class KioskSays(KioskCase):
             self.assertFalse(alive(note), "the note went with the kiosk")
         # Its display gone, the log says so, and no note is tried.
         third, log = self.kiosk(self.scratch / "gone", binary(), x.display, *wait)
-        deadline = time.monotonic() + 30
-        while "trying again" not in Path(log.name).read_text(encoding="latin-1"):
-            self.assertLess(time.monotonic(), deadline, "no line on the display's end")
-            time.sleep(0.05)
+        ended = lambda: "trying again" in Path(log.name).read_text(encoding="latin-1")  # noqa
+        x.wait_for("the log's line on the display's end", ended, 30, may_exit=True)
         code, said = self.stop(third, log)
         self.assertEqual(code, 0, said)
         self.assertRegex(said, r"exit code 1 after \d+\.\d s: cannot open the display %s; "
@@ -454,7 +453,7 @@ class KioskRule(unittest.TestCase):
         self.assertEqual(starts[-4:], [86333, 86334.5, 86337, 86341.5])
 
     def test_a_bad_option_value_or_a_folder_it_cannot_make_ends_it_at_once_with_2(self):
-        error = "tarvik01-kiosk: error: argument %s: takes seconds, a finite number of at least %s, "
+        error = "tarvik01-kiosk: error: argument %s: takes seconds, a finite number of at least %s"
         for option, least, low in (("--mode-wait", "1", "0.99"), ("--hang-limit", "5", "4.9")):
             for value in ("0", "-1", "nan", "inf", low, "ten"):
                 with self.subTest(option=option, value=value):
@@ -462,7 +461,7 @@ class KioskRule(unittest.TestCase):
                     self.assertEqual(code, 2)
                     # After argparse's usage.
                     self.assertTrue(said.endswith("\n" + error % (option, least)
-                                                  + "not '%s'\n" % value), said)  # fmt: skip
+                                                  + ", not '%s'\n" % value), said)  # fmt: skip
         options = load_kiosk().options(["--mode-wait", "1", "--hang-limit", "5"])
         self.assertEqual((options.mode_wait, options.hang_limit), (1, 5))
         code, said = run_kiosk("--binary", "/bin/true", "--folder", "/proc/nope")
